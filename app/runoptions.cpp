@@ -1,0 +1,20 @@
+#include "runoptions.h"
+
+QStringList RunOptions::logLines() const
+{
+    return {
+        QStringLiteral("accelPath: %1").arg(accelPath),
+        QStringLiteral("it8File: %1").arg(it8File),
+        QStringLiteral("outputTiff: %1").arg(outputTiff),
+        QStringLiteral("patchperRow: %1").arg(patchPerRow),
+        QStringLiteral("patchsizex: %1").arg(patchSizeX),
+        QStringLiteral("patchsizey: %1").arg(patchSizeY),
+        QStringLiteral("pagesizex: %1").arg(paperSizeX),
+        QStringLiteral("pagesizey: %1").arg(paperSizeY),
+        QStringLiteral("colornum: %1").arg(numColor),
+        QStringLiteral("patchnum: %1").arg(numPatch),
+        QStringLiteral("prnconnTye: %1").arg(prnConnType),
+        QStringLiteral("prnAddr: %1").arg(prnAddr),
+        QStringLiteral("prnModel: %1").arg(prnModel),
+    };
+}

@@ -1,0 +1,30 @@
+#ifndef LUMETRA_RUNOPTIONS_H
+#define LUMETRA_RUNOPTIONS_H
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// The values of the command line, handed by value to the run.
+struct RunOptions
+{
+    QString accelPath;
+    QString it8File;
+    QString outputTiff;
+    int32_t prnConnType = 0;
+    QString prnAddr;
+    QString prnModel;
+    int32_t patchPerRow = 0;
+    int32_t patchSizeX = 0;
+    int32_t patchSizeY = 0;
+    int32_t numColor = 0;
+    uint32_t paperSizeX = 0;
+    uint32_t paperSizeY = 0;
+    int32_t numPatch = 0;
+
+    // The thirteen "name: value" lines a run starts its log with.
+    QStringList logLines() const;
+};
+
+#endif
