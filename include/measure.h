@@ -1,0 +1,44 @@
+#ifndef LUMETRA_MEASURE_H
+#define LUMETRA_MEASURE_H
+
+#include "kelvora_export.h"
+
+// A length with its unit. Units convert through exact ratios to the millimetre,
+// so a conversion costs at most one rounding of the result.
+class KELVORA_EXPORT Measure
+{
+public:
+    enum Unit : unsigned long {
+        // The unit of a measure nobody has given one; it counts in millimetres.
+        DefaultUnit = 0,
+        Inch = 1,
+        Centimetre = 2,
+        Millimetre = 3,
+        Point = 4,
+        Pica = 5,
+        Micrometre = 6,
+        Metre = 7
+    };
+
+    explicit Measure(unsigned long unit = DefaultUnit, double value = 0.0);
+
+    // Sets this value to the length of src expressed in this unit. False, and the
+    // value unchanged, when either unit code is unknown.
+    virtual bool Convert(const Measure& src);
+    virtual ~Measure();
+
+    Measure(const Measure&) = default;
+    Measure& operator=(const Measure&) = default;
+
+    unsigned long getUnit() const { return m_unit; }
+    double getValue() const { return m_value; }
+    void setValue(double value) { m_value = value; }
+
+    static bool isKnownUnit(unsigned long unit);
+
+private:
+    unsigned long m_unit;
+    double m_value;
+};
+
+#endif

@@ -1,0 +1,92 @@
+#ifndef LUMETRA_ACCELPARAMS_ST_H
+#define LUMETRA_ACCELPARAMS_ST_H
+
+#include "lumetra_export.h"
+#include "measparams.h"
+#include "measure.h"
+#include "measureproperty.h"
+
+// One page of a measurement job: the patch grid, how the inline
+// spectrophotometer measures and calibrates, how the page is dried, and the
+// chart's resolutions. Lengths are read back in a unit, fraction dropped.
+class LUMETRA_EXPORT accelParams_st : public measParams_st
+{
+public:
+    accelParams_st();
+    ~accelParams_st() override;
+
+    accelParams_st(const accelParams_st&) = default;
+    accelParams_st& operator=(const accelParams_st&) = default;
+
+    bool getTakeUp() const { return m_takeUp; }
+    int getUVFilter() const { return m_uvFilter; }
+    int getMm0() const { return m_mm0; }
+    int getDryType() const { return m_dryType; }
+    int getDryTime() const { return m_dryTime; }
+    int getPatchCountPerRow() const { return m_patchCountPerRow; }
+    int getNumChannels() const { return m_numChannels; }
+    int getCalibType() const { return m_calibType; }
+    int getResolutionX() const { return m_resolutionX; }
+    int getResolutionY() const { return m_resolutionY; }
+    unsigned char getMeasureType() const { return m_measureType; }
+    int getDryBlockHeight() const { return DryBlockHeight; }
+    int getLineSpace() const { return LineSpace; }
+
+    int getPatchSizeX(unsigned long unit) const;
+    int getPatchSizeY(unsigned long unit) const;
+    int getOffsetX(unsigned long unit) const;
+    int getOffsetY(unsigned long unit) const;
+
+    void setPatchSizeX(Measure size);
+    void setPatchSizeY(Measure size);
+    void setPatchCountPerRow(int count) { m_patchCountPerRow = count; }
+    void setNumChannels(int count) { m_numChannels = count; }
+
+    // The page's own choice maps, filled on first use.
+    ChoiceMap& GetEnumDryType();
+    ChoiceMap& GetEnumMeasureType();
+    ChoiceMap& GetCalibType();
+    ChoiceMap& GetM0Enum();
+    ChoiceMap& GetUVFilterEnum();
+
+    QString getClass() const override;
+    QString getLabel() const override;
+    QString getToolTips() const override;
+    void toMap(PropertyMap& map, eSaveMode mode) override;
+    // Absent keys leave members unchanged; the lengths stay hidden.
+    void fromMap(const PropertyMap& map) override;
+    // Reads dry type, measure type, calibration type and drying time from
+    // their full records in `in`; true when any was there. `out` is untouched.
+    bool checkDataCoherence(const PropertyMap& in, PropertyMap& out) override;
+
+private:
+    void hideLengths();
+
+    static constexpr int DryBlockHeight = 5000;
+    static constexpr int LineSpace = 0;
+    static constexpr int DefaultResolution = 180;
+
+    unsigned char m_measureType = 0;
+    MeasureProperty m_patchSizeX;
+    MeasureProperty m_patchSizeY;
+    MeasureProperty m_offsetX;
+    MeasureProperty m_offsetY;
+    int m_dryType = 1;
+    int m_dryTime = 0;
+    int m_patchCountPerRow = 0;
+    int m_numChannels = 0;
+    int m_calibType = 1;
+    ChoiceMap m_dryTypeEnum;
+    ChoiceMap m_measureTypeEnum;
+    ChoiceMap m_calibTypeEnum;
+    ChoiceMap m_m0Enum;
+    ChoiceMap m_uvFilterEnum;
+    bool m_takeUp = true;
+    // Not in the map form: a page read from a map charts at the default.
+    int m_resolutionX = DefaultResolution;
+    int m_resolutionY = DefaultResolution;
+    int m_uvFilter = 0;
+    int m_mm0 = 1;
+};
+
+#endif

@@ -1,0 +1,11 @@
+#include "lengthreading.h"
+
+#include "kelvoraconvert.h"
+#include "measureproperty.h"
+
+int readLengthIn(const MeasureProperty& length, unsigned long unit)
+{
+    Measure reading(unit, 0.0);
+    reading.Convert(length.getMeasure());
+    return Kelvora::saturatingToInt(reading.getValue());
+}
