@@ -1,0 +1,98 @@
+#include "measureproperty.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(MeasureProperty, IsNotAGroupSoItReadsItsRecordFromTheEnclosingMap)
+{
+    EXPECT_EQ(MeasureProperty().getType(), "Measure");
+    EXPECT_EQ(MeasureProperty().getClass(), "MeasureProperty");
+}
+
+TEST(MeasureProperty, ValueFormHoldsValueAndUnitOnly)
+{
+    MeasureProperty length(Measure::Millimetre, 12.5);
+    PropertyMap own;
+    length.toMap(own, eSaveValues);
+    EXPECT_EQ(own.size(), 2);
+    EXPECT_EQ(own.value("Value").toDouble(), 12.5);
+    EXPECT_EQ(own.value("Unit").toULongLong(), 3u);
+}
+
+TEST(MeasureProperty, FullFormIsACompleteRecord)
+{
+    MeasureProperty length(Measure::Millimetre, 12.5);
+    length.setkey("width");
+    length.visible = false;
+    PropertyMap own;
+    length.toMap(own, eSaveFullRecords);
+    for (const char* key : { "Type", "Label", "ToolTips", "Value", "Editable", "Visible", "Enabled", "StatusTip",
+                             "WhatsThis" })
+        EXPECT_TRUE(own.contains(key)) << key;
+    EXPECT_EQ(own.value("Type").toString(), "Measure");
+    EXPECT_EQ(own.value("Label").toString(), "width");
+    EXPECT_FALSE(own.value("Visible").toBool());
+}
+
+TEST(MeasureProperty, RoundTripsThroughTheRecordUnderItsKey)
+{
+    MeasureProperty written(Measure::Inch, 2.25);
+    PropertyMap own;
+    written.toMap(own, eSaveValues);
+    const PropertyMap enclosing = { { "width", own }, { "other", 1 } };
+
+    MeasureProperty read;
+    read.setkey("width");
+    read.fromMap(enclosing);
+    EXPECT_EQ(read.getMeasure().getUnit(), static_cast<unsigned long>(Measure::Inch));
+    EXPECT_EQ(read.getMeasure().getValue(), 2.25);
+}
+
+TEST(MeasureProperty, MissingOrIncompleteRecordsChangeNothing)
+{
+    const PropertyMap enclosing = {
+        { "noValue", PropertyMap{ { "Unit", 3 } } },
+        { "bare", 5.0 },
+    };
+    for (const char* key : { "absent", "noValue", "bare" }) {
+        MeasureProperty length(Measure::Millimetre, 7.0);
+        length.setkey(key);
+        PropertyMap unused;
+        EXPECT_FALSE(length.checkDataCoherence(enclosing, unused)) << key;
+        length.fromMap(enclosing);
+        EXPECT_EQ(length.getMeasure().getValue(), 7.0) << key;
+    }
+}
+
+TEST(MeasureProperty, UnreadableValueReadsAsZeroAndAbsentUnitKeepsItsOwn)
+{
+    const PropertyMap enclosing = { { "width", PropertyMap{ { "Value", "wide" } } } };
+    MeasureProperty length(Measure::Centimetre, 7.0);
+    length.setkey("width");
+    PropertyMap unused;
+    EXPECT_TRUE(length.checkDataCoherence(enclosing, unused));
+    EXPECT_EQ(length.getMeasure().getValue(), 0.0);
+    EXPECT_EQ(length.getMeasure().getUnit(), static_cast<unsigned long>(Measure::Centimetre));
+}
+
+TEST(MeasureProperty, ConvertFromKeepsItsOwnUnit)
+{
+    MeasureProperty length(Measure::Centimetre, 0.0);
+    EXPECT_TRUE(length.convertFrom(Measure(Measure::Millimetre, 45.0)));
+    EXPECT_EQ(length.getMeasure().getUnit(), static_cast<unsigned long>(Measure::Centimetre));
+    EXPECT_DOUBLE_EQ(length.getMeasure().getValue(), 4.5);
+}
+
+TEST(MeasureProperty, CopiesAreIndependent)
+{
+    MeasureProperty source(Measure::Millimetre, 1.0);
+    MeasureProperty copy = source;
+    copy.convertFrom(Measure(Measure::Millimetre, 2.0));
+    EXPECT_EQ(source.getMeasure().getValue(), 1.0);
+    EXPECT_EQ(copy.getMeasure().getValue(), 2.0);
+}
+
+} // namespace
