@@ -23,7 +23,8 @@ public:
 
     // "Value" and "Unit"; full records add the header entries.
     void toMap(PropertyMap& map, eSaveMode mode) override;
-    // Value and unit of the record under key(); an absent record changes nothing.
+    // Value, unit and any flags of the record under key(); an absent record
+    // changes nothing.
     void fromMap(const PropertyMap& map) override;
     bool checkDataCoherence(const PropertyMap& in, PropertyMap& out) override;
     QString getType() const override;

@@ -65,13 +65,16 @@ bool MeasureProperty::readRecord(const PropertyMap& map)
     const auto value = record.constFind(QString::fromLatin1(ValueKey));
     if (value == record.constEnd())
         return false;
-    // A record restores the unit it was written in along with the value;
-    // anything unreadable reads as 0.
+    // A record restores the unit it was written in along with the value, and
+    // the flags a full record carries; anything unreadable reads as 0.
     const auto unit = record.constFind(QString::fromLatin1(kUnitKey));
     const unsigned long unitCode = unit == record.constEnd() ? m_measure.getUnit()
                                                              : static_cast<unsigned long>(unit->toULongLong());
     bool ok = false;
     const double length = value->toDouble(&ok);
     m_measure = Measure(unitCode, ok ? length : 0.0);
+    visible = record.value(QStringLiteral("Visible"), visible).toBool();
+    setEditable(record.value(QStringLiteral("Editable"), getEditable()).toBool());
+    setEnabled(record.value(QStringLiteral("Enabled"), getEnabled()).toBool());
     return true;
 }

@@ -51,6 +51,22 @@ TEST(MeasureProperty, RoundTripsThroughTheRecordUnderItsKey)
     EXPECT_EQ(read.getMeasure().getValue(), 2.25);
 }
 
+TEST(MeasureProperty, FullRecordsRestoreTheFlags)
+{
+    MeasureProperty written(Measure::Millimetre, 3.0);
+    written.visible = false;
+    written.setEditable(false);
+    PropertyMap own;
+    written.toMap(own, eSaveFullRecords);
+
+    MeasureProperty read;
+    read.setkey("width");
+    read.fromMap({ { "width", own } });
+    EXPECT_FALSE(read.visible);
+    EXPECT_FALSE(read.getEditable());
+    EXPECT_TRUE(read.getEnabled());
+}
+
 TEST(MeasureProperty, MissingOrIncompleteRecordsChangeNothing)
 {
     const PropertyMap enclosing = {

@@ -249,18 +249,23 @@ TEST(PropertyMap, PageFromMapLeavesAbsentKeysAndReadsUnreadableAsZero)
 
 TEST(PropertyMap, FromMapAlwaysHidesTheLengths)
 {
-    accelParams_st page;
-    page.fromMap(PropertyMap());
-    PropertyMap pageMap;
-    page.toMap(pageMap, eSaveFullRecords);
+    PropertyMap shown;
     for (const QString& key : kLengthKeys)
-        EXPECT_EQ(recordOf(pageMap, key).value("Visible"), QVariant(false)) << key.toStdString();
+        shown.insert(key, PropertyMap{ { "Value", 1.0 }, { "Visible", true } });
+    for (const PropertyMap& map : { shown, PropertyMap() }) {
+        accelParams_st page;
+        page.fromMap(map);
+        PropertyMap pageMap;
+        page.toMap(pageMap, eSaveFullRecords);
+        for (const QString& key : kLengthKeys)
+            EXPECT_EQ(recordOf(pageMap, key).value("Visible"), QVariant(false)) << key.toStdString();
+    }
 
     accelMeasParams_st job;
     PropertyMap before;
     job.toMap(before, eSaveFullRecords);
     EXPECT_EQ(recordOf(before, "accelParamsPageHeight").value("Visible"), QVariant(true));
-    job.fromMap(PropertyMap());
+    job.fromMap(before);
     PropertyMap after;
     job.toMap(after, eSaveFullRecords);
     EXPECT_EQ(recordOf(after, "accelParamsPageHeight").value("Visible"), QVariant(false));
