@@ -79,14 +79,8 @@ TEST(PropertyMap, NewPageValueFormHoldsThePageKeysAsPlainValues)
     EXPECT_EQ(map.value("accelParamsTakeUp"), QVariant(true));
     EXPECT_EQ(map.value("accelParamsMeasType"), QVariant(0));
     EXPECT_EQ(map.value("accelParamsMm0"), QVariant(1));
-}
-
-TEST(PropertyMap, LengthRecordsAreNumberedInWritingOrder)
-{
-    accelParams_st page;
-    PropertyMap map;
-    page.toMap(map, eSaveValues);
-    // Base entries (2), six choice values and two counts come first.
+    // Length records count the entries before them: the base's two, six choice
+    // values and two counts.
     for (int i = 0; i < kLengthKeys.size(); ++i)
         EXPECT_EQ(recordOf(map, kLengthKeys.at(i)).value("OnRow"), QVariant(10 + i));
 }
