@@ -1,0 +1,44 @@
+#ifndef LUMETRA_CSDKLIBRARY_H
+#define LUMETRA_CSDKLIBRARY_H
+
+#include "accelsdk.h"
+#include "lumetra_export.h"
+
+#include <QString>
+
+// The ACCEL SDK library file of one folder, loaded at run time, and the
+// sockets layer the SDK needs on Windows. Every platform call of the driver
+// lives in this class.
+class LUMETRA_EXPORT CSdkLibrary
+{
+public:
+    CSdkLibrary() = default;
+    ~CSdkLibrary();
+
+    CSdkLibrary(const CSdkLibrary&) = delete;
+    CSdkLibrary& operator=(const CSdkLibrary&) = delete;
+
+    // "<folder>/libACCEL.so" or "<folder>\ACCEL.dll", with native separators.
+    static QString libraryPath(const QString& folder);
+
+    // Loads the library at path, replacing one loaded before. False with an
+    // error text when the path is too long for the loader or loading failed.
+    bool load(const QString& path);
+    void unload();
+    bool isLoaded() const { return m_module != nullptr; }
+    // The handle ACCEL_LoadFunction expects: the dlopen handle or HMODULE.
+    void* module() const { return m_module; }
+    // The library's ACCEL_LoadFunction; null with an error text when missing.
+    AccelLoadFunction loadFunction();
+    QString errorText() const { return m_errorText; }
+
+    // WSAStartup (version 2.0) and WSACleanup on Windows; nothing elsewhere.
+    static int startSockets();
+    static void stopSockets();
+
+private:
+    void* m_module = nullptr;
+    QString m_errorText;
+};
+
+#endif

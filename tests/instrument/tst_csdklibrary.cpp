@@ -1,0 +1,74 @@
+#include "csdklibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(CSdkLibrary, LibraryPathIsTheFolderAndThePlatformsFileName)
+{
+#ifdef _WIN32
+    EXPECT_EQ(CSdkLibrary::libraryPath(QStringLiteral("C:/sdk")), QStringLiteral("C:\\sdk\\ACCEL.dll"));
+#else
+    EXPECT_EQ(CSdkLibrary::libraryPath(QStringLiteral("/opt/sdk")), QStringLiteral("/opt/sdk/libACCEL.so"));
+#endif
+}
+
+TEST(CSdkLibrary, LoadsTheSimulatorAndFindsItsEntryPoint)
+{
+    CSdkLibrary library;
+    ASSERT_TRUE(library.load(CSdkLibrary::libraryPath(QStringLiteral(ACCEL_SIM_DIR)))) << library.errorText().toStdString();
+    EXPECT_TRUE(library.isLoaded());
+    EXPECT_NE(library.module(), nullptr);
+    const AccelLoadFunction load = library.loadFunction();
+    ASSERT_NE(load, nullptr);
+    _AccelStruct accel;
+    EXPECT_EQ(load(library.module(), &accel.functions, AccelFunctionTableSize), 0u);
+    EXPECT_NE(accel.functions.Initialize, nullptr);
+    EXPECT_NE(accel.functions.unused36[7], nullptr);
+    // The binding's own state lies behind the table and is left alone.
+    EXPECT_EQ(accel.mHandle, nullptr);
+    EXPECT_EQ(accel.mEndFlag.load(), 0);
+    library.unload();
+    EXPECT_FALSE(library.isLoaded());
+    EXPECT_EQ(library.loadFunction(), nullptr);
+}
+
+struct FailingLoad
+{
+    const char* name;
+    QString path;
+};
+
+TEST(CSdkLibrary, FailsWithAnErrorTextWhenNothingLoadable)
+{
+    QTemporaryDir empty;
+    const FailingLoad cases[] = {
+        {"missing file", CSdkLibrary::libraryPath(empty.path())},
+        {"empty path", QString()},
+        {"path longer than 255 characters", QStringLiteral("/") + QString(255, QLatin1Char('a'))},
+    };
+    for (const FailingLoad& c : cases) {
+        CSdkLibrary library;
+        EXPECT_FALSE(library.load(c.path)) << c.name;
+        EXPECT_FALSE(library.isLoaded()) << c.name;
+        EXPECT_FALSE(library.errorText().isEmpty()) << c.name;
+    }
+}
+
+TEST(CSdkLibrary, ALibraryWithoutTheEntryPointYieldsNoLoadFunction)
+{
+    CSdkLibrary library;
+    ASSERT_TRUE(library.load(QStringLiteral(LUMETRA_DRIVER_FILE)));
+    EXPECT_EQ(library.loadFunction(), nullptr);
+    EXPECT_FALSE(library.errorText().isEmpty());
+}
+
+TEST(CSdkLibrary, SocketsStartAndStopInPairs)
+{
+    EXPECT_EQ(CSdkLibrary::startSockets(), 0);
+    CSdkLibrary::stopSockets();
+}
+
+} // namespace
