@@ -1,0 +1,34 @@
+#ifndef LUMETRA_CIT8PATCHREADER_H
+#define LUMETRA_CIT8PATCHREADER_H
+
+class CIt8Table;
+
+// Reads the colour-table pixel of one patch from a loaded target, following the
+// target's ink model: percentages scaled by 2.55 and truncated (100 gives 254),
+// RGB values taken as they are.
+class CIt8PatchReader
+{
+public:
+    CIt8PatchReader(const CIt8Table& table, int bytesPerPixel);
+
+    unsigned char Background() const { return m_background; }
+
+    // Fills bytesPerPixel bytes. False, with every byte at the background, when a
+    // base value or the patch's ink letter cannot be read. Further channels are
+    // written only when all of them read.
+    bool Read(const char* patch, unsigned char* pixel) const;
+
+private:
+    bool ReadBase(const char* patch, double (&values)[4]) const;
+    void ReadFurther(const char* patch, char letter, unsigned char* pixel) const;
+    void Write(unsigned char* pixel, int byteIndex, unsigned char value) const;
+
+    const CIt8Table& m_table;
+    int m_bytesPerPixel;
+    // 0 when every patch names its own letter in "ChannellID".
+    char m_modelLetter;
+    bool m_rgb;
+    unsigned char m_background;
+};
+
+#endif

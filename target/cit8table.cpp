@@ -1,0 +1,217 @@
+#include "cit8table.h"
+
+#include "cit8content.h"
+#include "cit8nameindex.h"
+#include "cit8parser.h"
+#include "it8numbertext.h"
+#include "it8samplename.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr size_t kMaxFileName = 259;
+constexpr size_t kMaxSampleName = 255;
+constexpr int kCellNumberBuffer = 20;
+const char* const kKeyFieldName = "SAMPLEID";
+
+// Reads the whole file with CR LF pairs turned into LF, as a text-mode read does on
+// the platform the format comes from.
+bool readTargetText(const char* path, QByteArray& text)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    // The lexer indexes the text with an int; larger files are no targets.
+    if (size <= 0 || size >= INT_MAX)
+        return false;
+    text = file.read(size);
+    text.replace("\r\n", "\n");
+    return true;
+}
+
+bool copyCell(const std::string& cell, char* buffer, int size)
+{
+    const size_t length = std::min(cell.size(), static_cast<size_t>(size) - 1);
+    std::memcpy(buffer, cell.data(), length);
+    buffer[length] = '\0';
+    return true;
+}
+
+} // namespace
+
+struct CIt8Table::Data
+{
+    CIt8Content content;
+    int keyColumn = 0;
+    CIt8NameIndex fields;
+    CIt8NameIndex patches;
+
+    // Fields below the field count that have a name entry; the count may be negative.
+    int NamedFieldCount() const
+    {
+        const int64_t named = std::min<int64_t>(content.fieldCount, content.fieldNames.size());
+        return static_cast<int>(std::max<int64_t>(0, named));
+    }
+
+    // The first (set, field) whose entry is the given one; false when there is none.
+    bool CellOf(int64_t index, int64_t& set, int64_t& field) const
+    {
+        if (content.fieldCount <= 0) {
+            set = 0;
+            field = 0;
+            return index == 0;
+        }
+        set = index / content.fieldCount;
+        field = index % content.fieldCount;
+        return true;
+    }
+
+    // The text of cell (set, field), or null when it is out of range or empty.
+    const std::string* CellText(int field, int set) const
+    {
+        if (field < 0 || set < 0 || field >= content.fieldCount || set >= content.setCount)
+            return nullptr;
+        const std::string* cell = content.cells.At(content.CellIndex(set, field));
+        return cell && !cell->empty() ? cell : nullptr;
+    }
+
+    // Every SAMPLEID field gets canonical patch names; the last one is the key column.
+    void NormalizeKeyColumn()
+    {
+        keyColumn = 0;
+        std::vector<bool> isKeyField(static_cast<size_t>(NamedFieldCount()), false);
+        for (size_t f = 0; f < isKeyField.size(); ++f) {
+            if (content.fieldNames[f] == kKeyFieldName) {
+                isKeyField[f] = true;
+                keyColumn = static_cast<int>(f);
+            }
+        }
+        if (std::find(isKeyField.begin(), isKeyField.end(), true) == isKeyField.end())
+            return;
+        content.cells.ForEachStored([this, &isKeyField](int64_t index, std::string& text) {
+            int64_t set = 0;
+            int64_t field = 0;
+            if (!text.empty() && CellOf(index, set, field) && set < content.setCount
+                && field < static_cast<int64_t>(isKeyField.size()) && isKeyField[static_cast<size_t>(field)])
+                text = it8::normalizedSampleName(text.substr(0, kMaxSampleName));
+        });
+    }
+
+    // Indexes field names and the key column once, so that every lookup by name is
+    // constant-time on average; the first field or set of a name still wins.
+    void IndexNames()
+    {
+        for (int f = 0; f < NamedFieldCount(); ++f) {
+            if (!content.fieldNames[static_cast<size_t>(f)].empty())
+                fields.Add(content.fieldNames[static_cast<size_t>(f)], f);
+        }
+        content.cells.ForEachStored([this](int64_t index, const std::string& text) {
+            int64_t set = 0;
+            int64_t field = 0;
+            if (!text.empty() && CellOf(index, set, field) && field == keyColumn && set < content.setCount)
+                patches.Add(text, static_cast<int>(set));
+        });
+    }
+};
+
+CIt8Table::CIt8Table(std::unique_ptr<Data> data)
+    : m_data(std::move(data))
+{
+}
+
+CIt8Table::~CIt8Table() = default;
+
+std::unique_ptr<CIt8Table> CIt8Table::Load(const char* path)
+{
+    QByteArray text;
+    if (!path || !readTargetText(path, text))
+        return nullptr;
+
+    auto data = std::make_unique<Data>();
+    const std::string fileName = std::string(path).substr(0, kMaxFileName);
+    // A parse that stops early still leaves a usable table with what it read.
+    CIt8Parser(std::move(text), fileName, data->content).Parse();
+    data->NormalizeKeyColumn();
+    data->IndexNames();
+    return std::unique_ptr<CIt8Table>(new CIt8Table(std::move(data)));
+}
+
+const char* CIt8Table::GetPropertyText(const char* name) const
+{
+    return m_data->content.properties.Find(name);
+}
+
+bool CIt8Table::GetCellAt(int field, int set, char* buffer, int size) const
+{
+    if (!buffer || size <= 0)
+        return false;
+    const std::string* cell = m_data->CellText(field, set);
+    if (!cell) {
+        buffer[0] = '\0';
+        return false;
+    }
+    return copyCell(*cell, buffer, size);
+}
+
+bool CIt8Table::GetCell(const char* patch, const char* fieldName, char* buffer, int size) const
+{
+    if (!buffer || size <= 0)
+        return false;
+    const std::string* cell = m_data->CellText(FindField(fieldName), FindPatchSet(patch));
+    return cell && copyCell(*cell, buffer, size);
+}
+
+bool CIt8Table::GetCellNumber(const char* patch, const char* fieldName, double& out) const
+{
+    char text[kCellNumberBuffer];
+    if (!GetCell(patch, fieldName, text, sizeof text))
+        return false;
+    out = it8::toDouble(text);
+    return true;
+}
+
+int CIt8Table::FindPatchSet(const char* patch) const
+{
+    return m_data->patches.Find(patch);
+}
+
+int CIt8Table::FindField(const char* fieldName) const
+{
+    return m_data->fields.Find(fieldName);
+}
+
+int CIt8Table::GetFieldCount() const
+{
+    return m_data->content.fieldCount;
+}
+
+int CIt8Table::GetSetCount() const
+{
+    return m_data->content.setCount;
+}
+
+const char* CIt8Table::GetFieldName(int field) const
+{
+    if (field < 0 || field >= m_data->NamedFieldCount())
+        return nullptr;
+    return m_data->content.fieldNames[static_cast<size_t>(field)].c_str();
+}
+
+int CIt8Table::GetKeyColumn() const
+{
+    return m_data->keyColumn;
+}
+
+const char* CIt8Table::GetLastSyntaxError() const
+{
+    return m_data->content.lastError.c_str();
+}

@@ -1,0 +1,58 @@
+#ifndef LUMETRA_CIT8TABLE_H
+#define LUMETRA_CIT8TABLE_H
+
+#include "lumetra_export.h"
+
+#include <memory>
+
+// A loaded IT8/CGATS target file: header properties and a table of data cells, one
+// row per patch ("set") and one column per named quantity ("field"), all kept as
+// text. A file with syntax errors still loads, holding what was read before the
+// error; callers see problems only as missing properties, fields, patches or cells.
+class LUMETRA_EXPORT CIt8Table
+{
+public:
+    // None when the file cannot be opened or read, or is empty.
+    static std::unique_ptr<CIt8Table> Load(const char* path);
+
+    ~CIt8Table();
+    CIt8Table(const CIt8Table&) = delete;
+    CIt8Table& operator=(const CIt8Table&) = delete;
+
+    // The value of a header property (key compared without regard to case), or null.
+    const char* GetPropertyText(const char* name) const;
+
+    // Copies cell (set, field) into buffer, truncated to size - 1 characters. False,
+    // with an empty buffer, when the cell is out of range or empty.
+    bool GetCellAt(int field, int set, char* buffer, int size) const;
+    // Copies the cell of a patch (by name, see FindPatchSet) in a field (by name,
+    // without regard to case). False, with the buffer unchanged, when the patch,
+    // the field or the cell's text is missing.
+    bool GetCell(const char* patch, const char* fieldName, char* buffer, int size) const;
+    // The leading number of the cell's first 19 characters; out unchanged on failure.
+    bool GetCellNumber(const char* patch, const char* fieldName, double& out) const;
+    // The first set whose key-column cell equals the patch name without regard to
+    // case, or -1. Only sets below the set count are searched.
+    int FindPatchSet(const char* patch) const;
+
+    // The first field of that name (without regard to case), or -1.
+    int FindField(const char* fieldName) const;
+    int GetFieldCount() const;
+    int GetSetCount() const;
+    // The name of a field, or null.
+    const char* GetFieldName(int field) const;
+    // The field "SAMPLEID" that names the patches, or 0 when there is none.
+    int GetKeyColumn() const;
+    // The last syntax error met while loading ("file: Line n, detail"), or an empty
+    // text. Meant for debugging only.
+    const char* GetLastSyntaxError() const;
+
+private:
+    struct Data;
+
+    explicit CIt8Table(std::unique_ptr<Data> data);
+
+    std::unique_ptr<Data> m_data;
+};
+
+#endif

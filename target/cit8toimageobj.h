@@ -1,0 +1,51 @@
+#ifndef LUMETRA_CIT8TOIMAGEOBJ_H
+#define LUMETRA_CIT8TOIMAGEOBJ_H
+
+#include "lumetra_export.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+// The element type of a target image; the image is read as plain bytes.
+typedef unsigned char PixelExtend;
+
+// Turns a target file into a target image: every patch a block of identical pixels
+// with one byte per ink channel, rows of patches stored from the bottom line up.
+// With blocks of one pixel the image is the colour table of a chart.
+class LUMETRA_EXPORT CIt8ToImageObj
+{
+public:
+    explicit CIt8ToImageObj(QString targetPath);
+    ~CIt8ToImageObj();
+    CIt8ToImageObj(const CIt8ToImageObj&) = delete;
+    CIt8ToImageObj& operator=(const CIt8ToImageObj&) = delete;
+
+    // The image of the last successful computation, or null.
+    const PixelExtend* GetTargetImage() const { return m_targetImage.get(); }
+    int GetTargetImageSize() const { return m_targetImageSize; }
+    int GetTotalPatchCount() const { return m_totalPatchCount; }
+    int GetPatchCountPerRow() const { return m_patchesPerRow; }
+
+    // Computes the image: patch blocks of patchWidth x patchHeight pixels, rows of
+    // patchesPerRow patches (negative: from "LGOROWLENGTH"), bytesPerPixel channels.
+    // 1 on success; 0, with nothing changed, when the target cannot be read or laid
+    // out or no patch at all could be read.
+    long ComputeLinearizationChart(long patchWidth, long patchHeight, int patchesPerRow, int bytesPerPixel);
+
+    // The pixel size the computation would give, without computing it; 1 or 0.
+    static long MeasureOfLinearizationChart(const char* path, long patchWidth, long patchHeight, long& width,
+                                            long& height, int patchesPerRow);
+
+private:
+    QString m_targetPath;
+    std::unique_ptr<PixelExtend[]> m_targetImage;
+    int32_t m_bytesPerPixel = 0;
+    int32_t m_bytesPerLine = 0;
+    int32_t m_patchesPerRow = 0;
+    int32_t m_totalPatchCount = 0;
+    int32_t m_targetImageSize = 0;
+};
+
+#endif

@@ -1,0 +1,36 @@
+#ifndef LUMETRA_IT8INKMODEL_H
+#define LUMETRA_IT8INKMODEL_H
+
+// Which target fields feed which byte of a colour-table pixel. Every ink model is
+// known by a letter; bytes 0 to 3 always come from the CMYK fields (the RGB model
+// aside), the letter picks the fields of the further bytes.
+namespace it8 {
+
+constexpr char kCmykLetter = 'C';
+constexpr char kRgbLetter = 'X';
+
+struct ChannelField
+{
+    int byteIndex;
+    const char* field;
+    // Read when the field itself is missing, or null.
+    const char* alternative;
+};
+
+struct FurtherChannels
+{
+    const ChannelField* fields;
+    int count;
+};
+
+// The letter of an "INK_MODEL" value (compared without regard to case), or 0 when
+// the value names no model.
+char inkModelLetter(const char* inkModel);
+
+// The fields of bytes 4 and up for a letter, in reading order; none for C, X and
+// letters without a model.
+FurtherChannels furtherChannelsOf(char letter);
+
+} // namespace it8
+
+#endif

@@ -1,0 +1,330 @@
+#include "cit8toimageobj.h"
+#include "targetfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <type_traits>
+#include <vector>
+
+static_assert(!std::is_copy_constructible<CIt8ToImageObj>::value, "a copy would share the image");
+static_assert(!std::is_copy_assignable<CIt8ToImageObj>::value, "a copy would share the image");
+
+namespace {
+
+using Bytes = std::vector<int>;
+
+// A target with NUMBER_OF_SETS matching its rows.
+QByteArray target(const QByteArray& header, const QByteArray& fields, const QList<QByteArray>& rows)
+{
+    QByteArray text = "NUMBER_OF_SETS " + QByteArray::number(rows.size()) + "\n" + header
+        + "\nBEGIN_DATA_FORMAT\n" + fields + "\nEND_DATA_FORMAT\nBEGIN_DATA\n";
+    for (const QByteArray& row : rows)
+        text += row + "\n";
+    return text + "END_DATA\n";
+}
+
+// Sets P0, P1, ... with CMYK_C = the set index, M 100, Y 0, K 50.
+QList<QByteArray> indexedRows(int sets)
+{
+    QList<QByteArray> rows;
+    for (int i = 0; i < sets; ++i)
+        rows << "P" + QByteArray::number(i) + " " + QByteArray::number(i) + " 100 0 50";
+    return rows;
+}
+
+const QByteArray kCmykFields = "SAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K";
+
+// The pixel at (x, line) of an image with the given width and channel count.
+Bytes pixelAt(const CIt8ToImageObj& image, int width, int channels, int x, int line)
+{
+    const PixelExtend* first = image.GetTargetImage() + (line * width + x) * channels;
+    return Bytes(first, first + channels);
+}
+
+class CIt8ToImageObjTest : public ::testing::Test
+{
+protected:
+    // Writes the target and computes its colour table (blocks of one pixel).
+    long Compute(CIt8ToImageObj*& image, const QByteArray& text, int perRow, int channels)
+    {
+        m_image.reset(new CIt8ToImageObj(m_files.Write(text)));
+        image = m_image.get();
+        return image->ComputeLinearizationChart(1, 1, perRow, channels);
+    }
+
+    TargetFiles m_files;
+    std::unique_ptr<CIt8ToImageObj> m_image;
+};
+
+} // namespace
+
+TEST_F(CIt8ToImageObjTest, LaysOutRowsOfPatchesFromTheBottomUp)
+{
+    struct LayoutCase
+    {
+        int sets;
+        int perRow;
+        int rows;
+        int totalPatches;
+    };
+    const LayoutCase cases[] = {{10, 4, 3, 12}, {8, 4, 2, 8}, {1, 4, 1, 4}, {5, 1, 5, 5}};
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sets << " sets, " << c.perRow << " per row");
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, target("", kCmykFields, indexedRows(c.sets)), c.perRow, 4), 1);
+        EXPECT_EQ(image->GetTotalPatchCount(), c.totalPatches);
+        EXPECT_EQ(image->GetPatchCountPerRow(), c.perRow);
+        ASSERT_EQ(image->GetTargetImageSize(), 4 * c.perRow * c.rows);
+        for (int row = 0; row < c.rows; ++row) {
+            for (int column = 0; column < c.perRow; ++column) {
+                const int set = row * c.perRow + column;
+                const Bytes expected = set < c.sets ? Bytes{static_cast<int>(set * 2.55), 254, 0, 127} : Bytes(4, 0);
+                EXPECT_EQ(pixelAt(*image, c.perRow, 4, column, c.rows - 1 - row), expected) << "set " << set;
+            }
+        }
+    }
+}
+
+TEST_F(CIt8ToImageObjTest, FillsBlocksOfPixels)
+{
+    CIt8ToImageObj image(m_files.Write(target("", kCmykFields, indexedRows(3))));
+    ASSERT_EQ(image.ComputeLinearizationChart(2, 3, 2, 1), 1);
+    // Two rows of 3-line blocks, 2 pixels wide: set 2 on top, then the padding.
+    const Bytes expected[6] = {{5, 5, 0, 0}, {5, 5, 0, 0}, {5, 5, 0, 0}, {0, 0, 2, 2}, {0, 0, 2, 2}, {0, 0, 2, 2}};
+    ASSERT_EQ(image.GetTargetImageSize(), 24);
+    for (int line = 0; line < 6; ++line)
+        EXPECT_EQ(pixelAt(image, 1, 4, 0, line), expected[line]) << "line " << line;
+}
+
+TEST_F(CIt8ToImageObjTest, ScalesPercentagesTo254)
+{
+    const QByteArray values[] = {"100", "0", "50", "20", "10.196", "99.9", "200", "-10", "nan", "'12abc'"};
+    const int bytes[] = {254, 0, 127, 51, 25, 254, 253, 231, 0, 30};
+    QList<QByteArray> rows;
+    for (const QByteArray& value : values)
+        rows << "P" + QByteArray::number(rows.size()) + " " + value + " 0 0 0";
+    CIt8ToImageObj* image = nullptr;
+    ASSERT_EQ(Compute(image, target("", kCmykFields, rows), rows.size(), 1), 1);
+    for (int i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(image->GetTargetImage()[i], bytes[i]) << values[i].constData();
+}
+
+TEST_F(CIt8ToImageObjTest, ReadsTheRgbModelUnscaledOnWhite)
+{
+    // The first patch has no CMYK_C text, so its red comes from RGB_R.
+    const QByteArray text = target("INK_MODEL 'rgb'", "SAMPLE_ID CMYK_C RGB_R RGB_G RGB_B",
+                                   {"P0 '\n 255 128 3.9", "P1 10 255 128 0"});
+    CIt8ToImageObj* image = nullptr;
+    ASSERT_EQ(Compute(image, text, 3, 4), 1);
+    EXPECT_EQ(pixelAt(*image, 3, 4, 0, 0), (Bytes{255, 128, 3, 255}));
+    EXPECT_EQ(pixelAt(*image, 3, 4, 1, 0), (Bytes{10, 128, 0, 255}));
+    EXPECT_EQ(pixelAt(*image, 3, 4, 2, 0), (Bytes{255, 255, 255, 255}));
+}
+
+TEST_F(CIt8ToImageObjTest, WritesTheChannelsOfEachInkModel)
+{
+    const QByteArray fields = "SAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K CMYK_A CMYK_B CMYK_D CMYK_E CMYK_RGB_R "
+                              "CMYK_RGB_G CMYK_RGB_B CMYK_RGB_O CMYK_GLOSSY CMYK_4GRAY";
+    const QByteArray row = "P0 10 20 30 40 50 60 70 80 90 100 5 15 25 35";
+    struct ModelCase
+    {
+        QByteArray header;
+        int channels;
+        Bytes further; // bytes 4 and up
+    };
+    const ModelCase cases[] = {
+        {"INK_MODEL CMYK", 11, {0, 0, 0, 0, 0, 0, 0}},
+        {"", 11, {0, 0, 0, 0, 0, 0, 0}},
+        {"INK_MODEL Hexachrome", 11, {0, 0, 0, 0, 0, 0, 0}},
+        {"INK_MODEL CMYKcm", 11, {127, 153, 0, 0, 0, 0, 0}},
+        {"INK_MODEL 'cmykCM'", 11, {127, 153, 0, 0, 0, 0, 0}},
+        {"INK_MODEL CMYKcmk", 11, {127, 153, 178, 0, 0, 0, 0}},
+        {"INK_MODEL CMYKcmkn", 11, {127, 153, 178, 204, 0, 0, 0}},
+        {"INK_MODEL CMYKcmknRGB", 11, {127, 153, 178, 204, 229, 254, 12}},
+        {"INK_MODEL CMYKmknRGB", 11, {153, 178, 204, 229, 254, 12, 0}},
+        {"INK_MODEL CMYKmknRGBG", 11, {153, 178, 204, 229, 254, 12, 63}},
+        {"INK_MODEL CMYKmknRGBM", 11, {153, 178, 204, 229, 254, 12, 63}},
+        {"INK_MODEL CMYKcmknOG", 11, {127, 153, 178, 204, 38, 254, 0}},
+        {"INK_MODEL CMYKcmOG", 11, {127, 153, 0, 0, 38, 254, 0}},
+        {"INK_MODEL CMYKcmOG", 10, {127, 153, 0, 0, 38, 254}},
+        {"INK_MODEL CMYKkRGB", 11, {0, 0, 178, 0, 229, 254, 12}},
+        {"INK_MODEL CMYKRB", 11, {0, 0, 178, 0, 229, 0, 12}},
+        {"INK_MODEL CMYKcmkn", 4, {}},
+    };
+    for (const ModelCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.header.constData() << ", " << c.channels << " channels");
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, target(c.header, fields, {row}), 1, c.channels), 1);
+        ASSERT_EQ(image->GetTargetImageSize(), c.channels);
+        Bytes expected{25, 51, 76, 102};
+        expected.insert(expected.end(), c.further.begin(), c.further.end());
+        EXPECT_EQ(pixelAt(*image, 1, c.channels, 0, 0), expected);
+    }
+}
+
+TEST_F(CIt8ToImageObjTest, WritesFurtherChannelsOnlyWhenAllOfThemRead)
+{
+    struct FurtherCase
+    {
+        QByteArray header;
+        QByteArray fields;
+        QByteArray row;
+        int channels;
+        Bytes expected;
+    };
+    const FurtherCase cases[] = {
+        {"INK_MODEL CMYKcm", kCmykFields + " CMYK_A", "P0 10 20 30 40 50", 6, {25, 51, 76, 102, 0, 0}},
+        // A field beyond the channel count must read too, though it is not written.
+        {"INK_MODEL CMYKcmkn", kCmykFields + " CMYK_A CMYK_B CMYK_D", "P0 10 20 30 40 50 60 70", 5,
+         {25, 51, 76, 102, 0}},
+        {"INK_MODEL CMYKcmkn", kCmykFields + " CMYK_A CMYK_B CMYK_D CMYK_E", "P0 10 20 30 40 50 60 70 80", 5,
+         {25, 51, 76, 102, 127}},
+        {"INK_MODEL CMYKmknRGBG", kCmykFields + " CMYK_B CMYK_D CMYK_E CMYK_RGB_R CMYK_RGB_G CMYK_RGB_B CMYK_4GRAY",
+         "P0 10 20 30 40 60 70 80 90 100 5 35", 11, {25, 51, 76, 102, 153, 178, 204, 229, 254, 12, 89}},
+    };
+    for (const FurtherCase& c : cases) {
+        SCOPED_TRACE(c.fields.constData());
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, target(c.header, c.fields, {c.row}), 1, c.channels), 1);
+        EXPECT_EQ(pixelAt(*image, 1, c.channels, 0, 0), c.expected);
+    }
+}
+
+TEST_F(CIt8ToImageObjTest, TakesEachPatchLetterFromChannellId)
+{
+    // Letters compare case-sensitively; a patch without a letter ends its column.
+    const QByteArray text = target("", kCmykFields + " CMYK_A CMYK_B CMYK_D CMYK_E ChannellID",
+                                   {"P0 10 20 30 40 50 60 70 80 B", "P1 10 20 30 40 50 60 70 80 C",
+                                    "P2 10 20 30 40 50 60 70 80 Z", "P3 10 20 30 40 50 60 70 80 'b'",
+                                    "P4 10 20 30 40 50 60 70 80 '\n"});
+    CIt8ToImageObj* image = nullptr;
+    ASSERT_EQ(Compute(image, text, 5, 8), 1);
+    const Bytes expected[] = {{25, 51, 76, 102, 127, 153, 0, 0},
+                              {25, 51, 76, 102, 0, 0, 0, 0},
+                              {25, 51, 76, 102, 127, 153, 178, 204},
+                              {25, 51, 76, 102, 0, 0, 0, 0},
+                              Bytes(8, 0)};
+    for (int set = 0; set < 5; ++set)
+        EXPECT_EQ(pixelAt(*image, 5, 8, set, 0), expected[set]) << "set " << set;
+}
+
+TEST_F(CIt8ToImageObjTest, AnUnreadablePatchEndsItsColumnUnlessTheImageIsPadded)
+{
+    for (const int sets : {12, 11}) {
+        SCOPED_TRACE(testing::Message() << sets << " sets");
+        QList<QByteArray> rows = indexedRows(sets);
+        rows[6] = "P6 6 100 0 '\n"; // row 1, column 2, without CMYK_K
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, target("", kCmykFields, rows), 4, 4), 1);
+        for (int set = 0; set < 12; ++set) {
+            const bool blank = set == 6 || set >= sets || (sets == 12 && set == 10);
+            const Bytes expected = blank ? Bytes(4, 0) : Bytes{static_cast<int>(set * 2.55), 254, 0, 127};
+            EXPECT_EQ(pixelAt(*image, 4, 4, set % 4, 2 - set / 4), expected) << "set " << set;
+        }
+    }
+}
+
+TEST_F(CIt8ToImageObjTest, LooksPatchesUpByName)
+{
+    // The second set bears the first one's name, so it shows the first one's values.
+    CIt8ToImageObj* image = nullptr;
+    ASSERT_EQ(Compute(image, target("", kCmykFields, {"A 10 0 0 0", "a 20 0 0 0", "B 30 0 0 0"}), 3, 1), 1);
+    EXPECT_EQ((Bytes(image->GetTargetImage(), image->GetTargetImage() + 3)), (Bytes{25, 25, 76}));
+}
+
+TEST_F(CIt8ToImageObjTest, TakesTheRowLengthFromTheTarget)
+{
+    CIt8ToImageObj* image = nullptr;
+    ASSERT_EQ(Compute(image, target("LGOROWLENGTH 3", kCmykFields, indexedRows(7)), -1, 4), 1);
+    EXPECT_EQ(image->GetPatchCountPerRow(), 3);
+    EXPECT_EQ(image->GetTotalPatchCount(), 9);
+    long width = 0;
+    long height = 0;
+    EXPECT_EQ(CIt8ToImageObj::MeasureOfLinearizationChart(QFile::encodeName(m_files.Write(target(
+                                                              "LGOROWLENGTH 3", kCmykFields, indexedRows(10))))
+                                                              .constData(),
+                                                          5, 7, width, height, -1),
+              1);
+    EXPECT_EQ(width, 15);
+    EXPECT_EQ(height, 28);
+}
+
+TEST_F(CIt8ToImageObjTest, FailsWhenNoPatchCanBeReadAndKeepsThePreviousImage)
+{
+    const QString path = m_files.Write(target("", kCmykFields, indexedRows(3)));
+    CIt8ToImageObj image(path);
+    ASSERT_EQ(image.ComputeLinearizationChart(1, 1, 3, 4), 1);
+    const PixelExtend* previous = image.GetTargetImage();
+
+    const QByteArray unreadable[] = {
+        target("", "SAMPLE_ID CMYK_C CMYK_M CMYK_Y", {"P0 1 2 3", "P1 1 2 3"}),
+        target("INK_MODEL Hexachrome", kCmykFields + " ChannellID", {"P0 1 2 3 4 '\n", "P1 1 2 3 4 '\n"}),
+        target("", kCmykFields, {}),
+    };
+    for (const QByteArray& text : unreadable) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        EXPECT_EQ(image.ComputeLinearizationChart(1, 1, 3, 4), 0) << text.constData();
+        EXPECT_EQ(image.GetTargetImage(), previous);
+        EXPECT_EQ(image.GetTargetImageSize(), 12);
+    }
+
+    // A patch of 0 % is a patch like any other.
+    CIt8ToImageObj* blank = nullptr;
+    EXPECT_EQ(Compute(blank, target("", kCmykFields, {"P0 0 0 0 0"}), 1, 4), 1);
+}
+
+TEST_F(CIt8ToImageObjTest, RefusesTargetsItCannotLayOut)
+{
+    struct BadCase
+    {
+        QByteArray header;
+        int perRow;
+        long patchWidth;
+        long patchHeight;
+    };
+    const QByteArray data = "BEGIN_DATA_FORMAT\n" + kCmykFields + "\nEND_DATA_FORMAT\nBEGIN_DATA\nP0 1 2 3 4\nEND_DATA\n";
+    const BadCase cases[] = {
+        {"", 4, 1, 1},
+        {"NUMBER_OF_SETS 0", 4, 1, 1},
+        {"NUMBER_OF_SETS -5", 4, 1, 1},
+        {"NUMBER_OF_SETS abc", 4, 1, 1},
+        {"NUMBER_OF_SETS 1", -1, 1, 1},
+        {"NUMBER_OF_SETS 1 LGOROWLENGTH 0", -1, 1, 1},
+        {"NUMBER_OF_SETS 1 LGOROWLENGTH -3", -1, 1, 1},
+        {"NUMBER_OF_SETS 1", 0, 1, 1},
+        {"NUMBER_OF_SETS 1 NUMBER_OF_FIELDS -1", 4, 1, 1},
+        {"NUMBER_OF_SETS 1", 4, 0, 1},
+        {"NUMBER_OF_SETS 1", 4, 1, -1},
+        {"NUMBER_OF_SETS 1", 4, LONG_MAX, 1},
+        {"NUMBER_OF_SETS 2147483647", 2, 1, 1},
+        {"NUMBER_OF_SETS 2147483647", 1, 1, 2},
+        {"NUMBER_OF_SETS 1", 1073741824, 2, 1},
+    };
+    for (const BadCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.header.constData() << " / " << c.perRow << " per row, blocks "
+                                                               << c.patchWidth << " x " << c.patchHeight);
+        const QString path = m_files.Write(c.header + "\n" + data);
+        CIt8ToImageObj image(path);
+        EXPECT_EQ(image.ComputeLinearizationChart(c.patchWidth, c.patchHeight, c.perRow, 4), 0);
+        EXPECT_EQ(image.GetTargetImage(), nullptr);
+        EXPECT_EQ(image.GetTotalPatchCount(), 0);
+        long width = -1;
+        long height = -1;
+        EXPECT_EQ(CIt8ToImageObj::MeasureOfLinearizationChart(QFile::encodeName(path).constData(), c.patchWidth,
+                                                              c.patchHeight, width, height, c.perRow),
+                  0);
+        EXPECT_EQ(width, -1);
+    }
+
+    // Channel counts and image sizes beyond any colour table.
+    CIt8ToImageObj* image = nullptr;
+    EXPECT_EQ(Compute(image, "NUMBER_OF_SETS 1\n" + data, 4, 0), 0);
+    EXPECT_EQ(Compute(image, "NUMBER_OF_SETS 100000000\n" + data, 10000, 16), 0);
+    EXPECT_EQ(image->GetTargetImage(), nullptr);
+    CIt8ToImageObj missing(m_files.Write("x") + "-missing");
+    EXPECT_EQ(missing.ComputeLinearizationChart(1, 1, 4, 4), 0);
+}
