@@ -1,16 +1,20 @@
 #include "runentry.h"
 
-#include "logwriter.h"
+#include "lumetra.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
 namespace {
 
+lumetra* runController = nullptr;
 QFile* processLog = nullptr;
 
+// Runs when the application object is destroyed, at the very end of main.
 void exitRoutine()
 {
+    delete runController;
+    runController = nullptr;
     if (processLog) {
         processLog->close();
         delete processLog;
@@ -18,15 +22,23 @@ void exitRoutine()
     }
 }
 
+int failedRun()
+{
+    runController->abandonRun();
+    return 1;
+}
+
 } // namespace
 
 int runChartJob(RunOptions options, QFile* log, QCoreApplication& app)
 {
-    Q_UNUSED(app);
     processLog = log;
+    runController = new lumetra(options.accelPath, log);
     qAddPostRoutine(exitRoutine);
-    for (const QString& line : options.logLines())
-        writeLogLine(log, line);
-    // The chart path is not available in this build: the run cannot complete.
-    return 1;
+    QObject::connect(runController, SIGNAL(endCreateTiff()), &app, SLOT(quit()));
+    if (!runController->startRun(options))
+        return failedRun();
+    if (!runController->generateTiff())
+        return failedRun();
+    return app.exec();
 }

@@ -1,0 +1,139 @@
+#ifndef LUMETRA_ACCELINSTRUMENT_H
+#define LUMETRA_ACCELINSTRUMENT_H
+
+#include "accelmeasparams_st.h"
+#include "accelrecords.h"
+#include "accelsdk.h"
+#include "csdklibrary.h"
+#include "ctiffimg.h"
+#include "devproperty.h"
+#include "lumetra_export.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class accelParams_st;
+
+// The driver of the printer's inline spectrophotometer over the ACCEL SDK: loads
+// and binds the SDK, checks the instrument, opens print documents, generates the
+// measurement chart as a TIFF file and reports through signals.
+class LUMETRA_EXPORT accelInstrument : public QObject, public DevProperty
+{
+    Q_OBJECT
+
+public:
+    // Answer of the chart begin and line callbacks that stops the chart.
+    static constexpr unsigned ChartRefused = 0x800002;
+    // Answer of PrintLabel for a label that cannot be sent.
+    static constexpr unsigned LabelFailed = 0x800001;
+
+    explicit accelInstrument(const QString& sdkFolder);
+    ~accelInstrument() override;
+
+    accelInstrument(const accelInstrument&) = delete;
+    accelInstrument& operator=(const accelInstrument&) = delete;
+
+    bool InitInstrument(int connectionType, const QString& address, const QString& model);
+    bool checkAccelConnession();
+    bool AccelStart(int mode, const QString& dataFilePrefix, const QString& dataFolder);
+    void doEndDoc();
+    unsigned Accel_Abort();
+    unsigned AccelWrite(const char* data, qint64 length);
+    unsigned PrintLabel(const QByteArray& label);
+    void EndPrint(int);
+    void cleanupACCEL();
+
+    bool GenerateTiff();
+
+    bool getIsConnected() const { return m_isConnected; }
+    bool isInitialized() const { return m_accel.mHandle != nullptr; }
+    int getChartType() const { return m_chartType; }
+    void setTiffPath(const QString& path) { m_tiffPath = path; }
+    void writeToLog(const QString& text);
+
+    void setParams(const PropertyMap& map);
+    void setParams(accelMeasParams_st& params);
+    const accelMeasParams_st& params() const { return m_jobParams; }
+
+    void toMap(PropertyMap& map, eSaveMode mode) override;
+    void fromMap(const PropertyMap& map) override;
+    bool checkDataCoherence(const PropertyMap& in, PropertyMap& out) override;
+    QString getClass() const override;
+    QString getLabel() const override;
+    QString getToolTips() const override;
+
+signals:
+    void addLogLine(const QString& logLine, int debuglevel = 0);
+    void pageEndSignal(bool res);
+    void measureProgr(const QString& progrStr, int progrtype);
+    void MeasureDataSignal(const QString& file);
+    void endCreateTiff();
+
+private slots:
+    void pageEndSlot(bool resp, int page);
+    void pageMeasureProgrSlot(const QString& progrStr, int progrtype);
+    void doPageEndSlot();
+
+private:
+    // Fixed text fields the SDK keeps pointers to: zero-terminated, so at most 253 characters.
+    static constexpr int TextFieldSize = 255;
+    static constexpr int MaxTextLength = TextFieldSize - 2;
+    using TextField = char[TextFieldSize];
+
+    bool AccelDocument();
+    bool openConnection(const char* failureLine);
+    bool copyText(const QString& text, TextField& field, int clearedBytes, const char* what);
+    bool fillDocRecord();
+    void abortDocument();
+    void endDocument();
+
+    bool buildColorTable(accelParams_st* page);
+    void fillCreateChart(accelParams_st* page, unsigned int width, unsigned int height);
+    bool chartFitsRecords(accelParams_st* page, int64_t width, int64_t height);
+    bool chartWasCompleted();
+    QString partialTiffPath() const;
+    unsigned writeChartLines(const ChartCallbackData& data);
+    bool commitTiff();
+    static unsigned BeginChartCallBack(void* const handle, int doc, const void* data, void* user);
+    static unsigned ChartCallBack(void* const handle, int doc, const void* data, void* user);
+    static unsigned EndChartCallBack(void* const handle, int doc, const void* data, void* user);
+
+    QString m_dataFilePrefix;
+    QString m_dataFolder;
+    std::unique_ptr<MeasurementRecord> m_measurementRecord;
+    _AccelStruct m_accel;
+    CTiffImg m_tiff;
+    QString m_tiffPath;
+    QString m_platformName;
+    accelMeasParams_st m_jobParams;
+    QString m_libraryPath;
+    CSdkLibrary m_library;
+    AccelLoadFunction m_loadFunction = nullptr;
+    QString m_sdkFolder;
+    int m_connectionType = 0;
+    bool m_isConnected = false;
+    QString m_printerAddress;
+    QString m_printerModel;
+    TextField m_sdkFolderBytes = {};
+    TextField m_tempFolderBytes = {};
+    TextField m_platformBytes = {};
+    std::unique_ptr<uint8_t[]> m_colorTable;
+    int m_connectionCode = 4;
+    int m_docMode = 0;
+    DocRecord m_docRecord = {};
+    ChartRecord m_chartRecord = {};
+    int m_chartType = 2;
+    std::atomic<bool> m_chartClosed{false};
+    // Progress of the chart being written, checked once CreateChart returns.
+    std::atomic<bool> m_chartCommitted{false};
+    std::atomic<bool> m_chartLineFailed{false};
+    std::atomic<uint32_t> m_chartLinesWritten{0};
+    QByteArray m_lineBuffer;
+};
+
+#endif

@@ -1,0 +1,250 @@
+// Chart generation: colour table, chart record and the SDK's three chart callbacks.
+#include "accelinstrument.h"
+
+#include "chartgeometry.h"
+#include "cit8table.h"
+#include "cit8toimageobj.h"
+
+#include <QFile>
+#include <QMetaObject>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned long Millimetre = 3;
+constexpr int FirstInvertedChannel = 4;
+
+int32_t channelCode(int channels)
+{
+    if (channels < 4)
+        return 2;
+    return channels == 4 ? 3 : 255;
+}
+
+accelInstrument* instrumentOf(void* user)
+{
+    return static_cast<accelInstrument*>(user);
+}
+
+} // namespace
+
+bool accelInstrument::GenerateTiff()
+{
+    accelParams_st* page = m_jobParams.getPage(0);
+    if (page && QFile::exists(page->getIt8FilePath()))
+        buildColorTable(page);
+    if (!m_colorTable) {
+        writeToLog(QStringLiteral("ACCEL: Color table missing. Try again specifying a valid it8 file"));
+        return false;
+    }
+
+    const int patchesPerRow = page->getPatchCountPerRow();
+    const int rows = patchesPerRow != 0 ? page->getTotalPatchCount() / patchesPerRow : 0;
+    const int64_t height = ChartGeometry::chartHeight(page->getPatchSizeY(Millimetre), rows);
+    const int64_t width = ChartGeometry::chartWidth(page->getPatchSizeX(Millimetre), patchesPerRow);
+    if (!isInitialized() || !chartFitsRecords(page, width, height)) {
+        m_colorTable.reset();
+        writeToLog(QStringLiteral("CreateChart failed"));
+        return false;
+    }
+    fillCreateChart(page, static_cast<unsigned>(width), static_cast<unsigned>(height));
+
+    m_chartCommitted = false;
+    m_chartLineFailed = false;
+    m_chartLinesWritten = 0;
+    const unsigned answer = m_accel.functions.CreateChart(m_accel.mHandle, m_accel.mDoc, &m_chartRecord, 0, 0,
+                                                          ChartCallBack, BeginChartCallBack, EndChartCallBack, this);
+    m_colorTable.reset();
+    m_chartRecord.mColorTable = nullptr;
+
+    if (answer != 0 || !chartWasCompleted()) {
+        QFile::remove(partialTiffPath());
+        writeToLog(QStringLiteral("CreateChart failed"));
+        return false;
+    }
+    writeToLog(QStringLiteral("TIFF generation successfully created"));
+    return true;
+}
+
+bool accelInstrument::chartFitsRecords(accelParams_st* page, int64_t width, int64_t height)
+{
+    const int channels = page->getNumChannels();
+    if (channels < 1 || channels > int(sizeof m_chartRecord.mBackground) || page->getPatchCountPerRow() <= 0) {
+        writeToLog(QStringLiteral("ACCEL: a chart of %1 channels and %2 patches per row cannot be made")
+                       .arg(channels)
+                       .arg(page->getPatchCountPerRow()));
+        return false;
+    }
+    if (!ChartGeometry::fitsRecord(width) || !ChartGeometry::fitsRecord(height)
+        || !ChartGeometry::fitsRecord(page->getPatchSizeX(Millimetre))
+        || !ChartGeometry::fitsRecord(page->getPatchSizeY(Millimetre))) {
+        writeToLog(QStringLiteral("ACCEL: the chart of %1 x %2 mm does not fit the chart record").arg(width).arg(height));
+        return false;
+    }
+    return true;
+}
+
+// The SDK answered success; make sure the file really is whole before saying so.
+bool accelInstrument::chartWasCompleted()
+{
+    if (m_chartLineFailed)
+        return false;
+    if (!m_chartCommitted) {
+        writeToLog(QStringLiteral("ACCEL: the chart ended before its TIFF file was complete"));
+        return false;
+    }
+    return true;
+}
+
+bool accelInstrument::buildColorTable(accelParams_st* page)
+{
+    const QString path = page->getIt8FilePath();
+    writeToLog(QStringLiteral("Building color table from %1").arg(path));
+    CIt8ToImageObj target(path);
+    const bool readable = CIt8Table::Load(QFile::encodeName(path).constData()) != nullptr;
+    if (!readable
+        || target.ComputeLinearizationChart(1, 1, page->getPatchCountPerRow(), page->getNumChannels()) == 0) {
+        writeToLog(QStringLiteral("Could not generate the color table from the it8 file."));
+        return false;
+    }
+    page->setTotalPatchCount(target.GetTotalPatchCount());
+    // A negative row length was taken from the target: the chart must use the same one.
+    page->setPatchCountPerRow(target.GetPatchCountPerRow());
+    const int size = target.GetTargetImageSize();
+    m_colorTable.reset(new uint8_t[size_t(size)]);
+    std::memcpy(m_colorTable.get(), target.GetTargetImage(), size_t(size));
+    writeToLog(QStringLiteral("Colortable built."));
+    writeToLog(QStringLiteral("TotalPatchcount=%1 PatchesPerRow=%2 ColorTableSize%3")
+                   .arg(page->getTotalPatchCount())
+                   .arg(page->getPatchCountPerRow())
+                   .arg(size));
+    return true;
+}
+
+void accelInstrument::fillCreateChart(accelParams_st* page, unsigned int width, unsigned int height)
+{
+    const int channels = page->getNumChannels();
+    ChartRecord& r = m_chartRecord;
+    r = ChartRecord{};
+    r.mField0 = 1;
+    r.mField4 = 1;
+    r.mChannelCode = channelCode(channels);
+    r.mPatchCount = page->getTotalPatchCount();
+    r.mResolutionX = page->getResolutionX();
+    r.mResolutionY = page->getResolutionY();
+    r.mPatchWidth = page->getPatchSizeX(Millimetre) * 100;
+    r.mPatchHeight = page->getPatchSizeY(Millimetre) * 100;
+    if (r.mChannelCode == 2)
+        std::memset(r.mBackground, 0xFF, 3);
+    r.mPatchesPerRow = page->getPatchCountPerRow();
+    for (int32_t& field : r.mField68)
+        field = 300;
+    r.mChartWidth = static_cast<int32_t>(width * 100);
+    r.mChartHeight = static_cast<int32_t>(height * 100);
+    r.mField116 = 4000;
+    r.mField132 = 64;
+    r.mColorTable = m_colorTable.get();
+    r.mChannelCount = channels;
+    r.mChartType = m_chartType;
+}
+
+QString accelInstrument::partialTiffPath() const
+{
+    return m_tiffPath + QStringLiteral(".part");
+}
+
+// The file is written under a temporary name and renamed when complete, so a
+// chart that fails half-way never leaves a file that looks finished.
+bool accelInstrument::commitTiff()
+{
+    const QByteArray from = QFile::encodeName(partialTiffPath());
+    const QByteArray to = QFile::encodeName(m_tiffPath);
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        writeToLog(QStringLiteral("ACCEL: the chart could not be saved as %1").arg(m_tiffPath));
+        return false;
+    }
+    return true;
+}
+
+unsigned accelInstrument::BeginChartCallBack(void* const, int, const void* data, void* user)
+{
+    accelInstrument* self = instrumentOf(user);
+    const auto* chart = static_cast<const ChartCallbackData*>(data);
+    if (!self || !chart || !chart->mChartRecord || self->m_chartClosed)
+        return ChartRefused;
+    const ChartRecord& record = *chart->mChartRecord;
+    self->writeToLog(QStringLiteral("Creating TIFF - width=%1 height=%2 resX=%3 resY=%4")
+                         .arg(chart->mWidth)
+                         .arg(chart->mHeight)
+                         .arg(record.mResolutionX)
+                         .arg(record.mResolutionY));
+    const int channels = record.mChannelCount;
+    if (chart->mWidth <= 0 || chart->mHeight <= 0 || channels < 1 || channels > int(sizeof record.mBackground))
+        return ChartRefused;
+    const unsigned long kind = channels >= 4 ? CTiffImg::Subtractive : CTiffImg::Additive;
+    if (!self->m_tiff.Create(QFile::encodeName(self->partialTiffPath()).constData(), unsigned(chart->mWidth),
+                             unsigned(chart->mHeight), 8, kind, unsigned(channels), float(record.mResolutionX),
+                             float(record.mResolutionY), true))
+        return ChartRefused;
+    self->m_lineBuffer.resize(int(self->m_tiff.GetBytesPerLine()));
+    return 0;
+}
+
+unsigned accelInstrument::ChartCallBack(void* const, int, const void* data, void* user)
+{
+    accelInstrument* self = instrumentOf(user);
+    const auto* chart = static_cast<const ChartCallbackData*>(data);
+    if (!self || !chart)
+        return ChartRefused;
+    const unsigned answer = self->writeChartLines(*chart);
+    if (answer != 0)
+        self->m_chartLineFailed = true;
+    return answer;
+}
+
+unsigned accelInstrument::writeChartLines(const ChartCallbackData& chart)
+{
+    const int64_t lineBytes = m_lineBuffer.size();
+    const int bytesPerPixel = chart.mWidth > 0 ? chart.mBytesPerLine / chart.mWidth : 0;
+    if (chart.mLineCount < 0 || !chart.mLines || chart.mBytesPerLine < lineBytes || lineBytes == 0
+        || bytesPerPixel < 1) {
+        writeToLog(QStringLiteral("ACCEL: the SDK handed over chart lines that do not match the TIFF file"));
+        return ChartRefused;
+    }
+    const int width = int(lineBytes / bytesPerPixel);
+    auto* line = reinterpret_cast<uint8_t*>(m_lineBuffer.data());
+    for (int i = 0; i < chart.mLineCount; ++i) {
+        std::memcpy(line, chart.mLines + int64_t(i) * chart.mBytesPerLine, size_t(lineBytes));
+        // Channels beyond the fourth are stored inverted.
+        for (int x = 0; x < width; ++x) {
+            uint8_t* pixel = line + int64_t(x) * bytesPerPixel;
+            for (int c = FirstInvertedChannel; c < bytesPerPixel; ++c)
+                pixel[c] = uint8_t(255 - pixel[c]);
+        }
+        if (!m_tiff.WriteLine(line)) {
+            writeToLog(QStringLiteral("ACCEL: chart line %1 could not be written to %2")
+                           .arg(m_chartLinesWritten.load())
+                           .arg(m_tiffPath));
+            return ChartRefused;
+        }
+        ++m_chartLinesWritten;
+    }
+    return 0;
+}
+
+unsigned accelInstrument::EndChartCallBack(void* const, int, const void*, void* user)
+{
+    accelInstrument* self = instrumentOf(user);
+    if (!self || self->m_chartClosed)
+        return 0;
+    self->writeToLog(QStringLiteral("closing tiff"));
+    const uint32_t expectedLines = uint32_t(self->m_tiff.GetHeight());
+    self->m_tiff.Close();
+    self->m_chartClosed = true;
+    const bool whole = !self->m_chartLineFailed && self->m_chartLinesWritten >= expectedLines && expectedLines > 0;
+    self->m_chartCommitted = whole && self->commitTiff();
+    QMetaObject::invokeMethod(self, "endCreateTiff", Qt::QueuedConnection);
+    return 0;
+}
