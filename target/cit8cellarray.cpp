@@ -1,5 +1,7 @@
 #include "cit8cellarray.h"
 
+#include <utility>
+
 bool CIt8CellArray::Create(int64_t columns, int64_t rows)
 {
     // Both come from 32-bit counts plus one, so the product fits in 64 bits.
@@ -9,8 +11,18 @@ bool CIt8CellArray::Create(int64_t columns, int64_t rows)
     return true;
 }
 
+void CIt8CellArray::Store(int64_t index, std::string text)
+{
+    std::unique_ptr<Page>& page = m_pages[index / static_cast<int64_t>(kPageSize)];
+    if (!page)
+        page = std::make_unique<Page>();
+    (*page)[static_cast<size_t>(index) % kPageSize] = std::move(text);
+}
+
 const std::string* CIt8CellArray::At(int64_t index) const
 {
-    const auto found = m_cells.find(index);
-    return found == m_cells.end() ? nullptr : &found->second;
+    if (index < 0)
+        return nullptr;
+    const auto found = m_pages.find(index / static_cast<int64_t>(kPageSize));
+    return found == m_pages.end() ? nullptr : &(*found->second)[static_cast<size_t>(index) % kPageSize];
 }

@@ -69,14 +69,6 @@ CIt8Lexer::CIt8Lexer(QByteArray text)
 {
 }
 
-void CIt8Lexer::ReadChar()
-{
-    // QByteArray keeps a NUL after its last byte, so the end keeps yielding NUL.
-    m_char = static_cast<unsigned char>(m_text.constData()[m_position]);
-    if (m_char != 0)
-        ++m_position;
-}
-
 void CIt8Lexer::NextSymbol()
 {
     do {

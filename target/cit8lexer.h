@@ -44,7 +44,13 @@ public:
     const std::string& StringText() const { return m_string; }
 
 private:
-    void ReadChar();
+    // QByteArray keeps a NUL after its last byte, so the end keeps yielding NUL.
+    void ReadChar()
+    {
+        m_char = static_cast<unsigned char>(m_text.constData()[m_position]);
+        if (m_char != 0)
+            ++m_position;
+    }
     void SkipSeparators();
     void ReadIdentifier();
     void ReadNumber();

@@ -1,16 +1,14 @@
 #include "cit8patchreader.h"
 
 #include "cit8table.h"
-#include "it8inkmodel.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-const char* const kCmykFields[] = {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K"};
-const char* const kRgbFields[] = {"RGB_R", "RGB_G", "RGB_B"};
-const char* const kLetterField = "ChannellID";
+const it8::Field kCmykFields[] = {it8::Field::CmykC, it8::Field::CmykM, it8::Field::CmykY, it8::Field::CmykK};
+const it8::Field kRgbFields[] = {it8::Field::RgbR, it8::Field::RgbG, it8::Field::RgbB};
 constexpr int kRgbChannels = 3;
 constexpr int kMaxFurtherChannels = 7;
 
@@ -38,8 +36,10 @@ CIt8PatchReader::CIt8PatchReader(const CIt8Table& table, int bytesPerPixel)
     , m_bytesPerPixel(bytesPerPixel)
     , m_modelLetter(it8::inkModelLetter(table.GetPropertyText("INK_MODEL")))
 {
+    for (int f = 0; f < it8::kFieldCount; ++f)
+        m_fieldIndex[f] = table.FindField(it8::fieldName(static_cast<it8::Field>(f)));
     // Standard targets name no ink model and no per-patch letter; they are CMYK.
-    if (m_modelLetter == 0 && table.FindField(kLetterField) < 0)
+    if (m_modelLetter == 0 && m_fieldIndex[static_cast<int>(it8::Field::ChannelLetter)] < 0)
         m_modelLetter = it8::kCmykLetter;
     m_rgb = m_modelLetter == it8::kRgbLetter;
     m_background = m_rgb ? 0xFF : 0x00;
@@ -49,13 +49,15 @@ bool CIt8PatchReader::Read(const char* patch, unsigned char* pixel) const
 {
     std::fill(pixel, pixel + m_bytesPerPixel, m_background);
 
+    const int set = m_table.FindPatchSet(patch);
     double base[4] = {};
-    if (!ReadBase(patch, base))
+    if (!ReadBase(set, base))
         return false;
     char letter = m_modelLetter;
     if (letter == 0) {
         char letterText[3];
-        if (!m_table.GetCell(patch, kLetterField, letterText, sizeof letterText))
+        if (!m_table.GetCellAt(m_fieldIndex[static_cast<int>(it8::Field::ChannelLetter)], set, letterText,
+                               sizeof letterText))
             return false;
         letter = letterText[0];
     }
@@ -67,35 +69,38 @@ bool CIt8PatchReader::Read(const char* patch, unsigned char* pixel) const
         for (int i = 0; i < 4; ++i)
             Write(pixel, i, percentByte(base[i]));
     }
-    ReadFurther(patch, letter, pixel);
+    ReadFurther(set, letter, pixel);
     return true;
 }
 
-bool CIt8PatchReader::ReadBase(const char* patch, double (&values)[4]) const
+bool CIt8PatchReader::ReadValue(it8::Field field, int set, double& value) const
+{
+    return field != it8::Field::None && m_table.GetCellNumberAt(m_fieldIndex[static_cast<int>(field)], set, value);
+}
+
+bool CIt8PatchReader::ReadBase(int set, double (&values)[4]) const
 {
     if (m_rgb) {
         for (int i = 0; i < kRgbChannels; ++i) {
-            if (!m_table.GetCellNumber(patch, kCmykFields[i], values[i])
-                && !m_table.GetCellNumber(patch, kRgbFields[i], values[i]))
+            if (!ReadValue(kCmykFields[i], set, values[i]) && !ReadValue(kRgbFields[i], set, values[i]))
                 return false;
         }
         return true;
     }
     for (int i = 0; i < 4; ++i) {
-        if (!m_table.GetCellNumber(patch, kCmykFields[i], values[i]))
+        if (!ReadValue(kCmykFields[i], set, values[i]))
             return false;
     }
     return true;
 }
 
-void CIt8PatchReader::ReadFurther(const char* patch, char letter, unsigned char* pixel) const
+void CIt8PatchReader::ReadFurther(int set, char letter, unsigned char* pixel) const
 {
     const it8::FurtherChannels channels = it8::furtherChannelsOf(letter);
     double values[kMaxFurtherChannels] = {};
     for (int i = 0; i < channels.count; ++i) {
         const it8::ChannelField& channel = channels.fields[i];
-        if (!m_table.GetCellNumber(patch, channel.field, values[i])
-            && !(channel.alternative && m_table.GetCellNumber(patch, channel.alternative, values[i])))
+        if (!ReadValue(channel.field, set, values[i]) && !ReadValue(channel.alternative, set, values[i]))
             return;
     }
     for (int i = 0; i < channels.count; ++i)

@@ -1,11 +1,14 @@
 #ifndef LUMETRA_CIT8PATCHREADER_H
 #define LUMETRA_CIT8PATCHREADER_H
 
+#include "it8inkmodel.h"
+
 class CIt8Table;
 
 // Reads the colour-table pixel of one patch from a loaded target, following the
 // target's ink model: percentages scaled by 2.55 and truncated (100 gives 254),
-// RGB values taken as they are.
+// RGB values taken as they are. Field names are looked up once, patch names once
+// per patch.
 class CIt8PatchReader
 {
 public:
@@ -19,12 +22,15 @@ public:
     bool Read(const char* patch, unsigned char* pixel) const;
 
 private:
-    bool ReadBase(const char* patch, double (&values)[4]) const;
-    void ReadFurther(const char* patch, char letter, unsigned char* pixel) const;
+    bool ReadValue(it8::Field field, int set, double& value) const;
+    bool ReadBase(int set, double (&values)[4]) const;
+    void ReadFurther(int set, char letter, unsigned char* pixel) const;
     void Write(unsigned char* pixel, int byteIndex, unsigned char value) const;
 
     const CIt8Table& m_table;
     int m_bytesPerPixel;
+    // The table's index of each field, -1 when it has none.
+    int m_fieldIndex[it8::kFieldCount];
     // 0 when every patch names its own letter in "ChannellID".
     char m_modelLetter;
     bool m_rgb;

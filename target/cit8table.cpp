@@ -34,7 +34,12 @@ bool readTargetText(const char* path, QByteArray& text)
     if (size <= 0 || size >= INT_MAX)
         return false;
     text = file.read(size);
-    text.replace("\r\n", "\n");
+    char* kept = text.data();
+    for (const char* c = text.constData(); c < text.constData() + text.size(); ++c) {
+        if (!(c[0] == '\r' && c[1] == '\n'))
+            *kept++ = *c;
+    }
+    text.truncate(static_cast<int>(kept - text.constData()));
     return true;
 }
 
@@ -97,10 +102,10 @@ struct CIt8Table::Data
         }
         if (std::find(isKeyField.begin(), isKeyField.end(), true) == isKeyField.end())
             return;
-        content.cells.ForEachStored([this, &isKeyField](int64_t index, std::string& text) {
+        content.cells.ForEachNonEmpty([this, &isKeyField](int64_t index, std::string& text) {
             int64_t set = 0;
             int64_t field = 0;
-            if (!text.empty() && CellOf(index, set, field) && set < content.setCount
+            if (CellOf(index, set, field) && set < content.setCount
                 && field < static_cast<int64_t>(isKeyField.size()) && isKeyField[static_cast<size_t>(field)])
                 text = it8::normalizedSampleName(text.substr(0, kMaxSampleName));
         });
@@ -114,10 +119,10 @@ struct CIt8Table::Data
             if (!content.fieldNames[static_cast<size_t>(f)].empty())
                 fields.Add(content.fieldNames[static_cast<size_t>(f)], f);
         }
-        content.cells.ForEachStored([this](int64_t index, const std::string& text) {
+        content.cells.ForEachNonEmpty([this](int64_t index, const std::string& text) {
             int64_t set = 0;
             int64_t field = 0;
-            if (!text.empty() && CellOf(index, set, field) && field == keyColumn && set < content.setCount)
+            if (CellOf(index, set, field) && field == keyColumn && set < content.setCount)
                 patches.Add(text, static_cast<int>(set));
         });
     }
@@ -172,9 +177,16 @@ bool CIt8Table::GetCell(const char* patch, const char* fieldName, char* buffer, 
 
 bool CIt8Table::GetCellNumber(const char* patch, const char* fieldName, double& out) const
 {
-    char text[kCellNumberBuffer];
-    if (!GetCell(patch, fieldName, text, sizeof text))
+    return GetCellNumberAt(FindField(fieldName), FindPatchSet(patch), out);
+}
+
+bool CIt8Table::GetCellNumberAt(int field, int set, double& out) const
+{
+    const std::string* cell = m_data->CellText(field, set);
+    if (!cell)
         return false;
+    char text[kCellNumberBuffer];
+    copyCell(*cell, text, sizeof text);
     out = it8::toDouble(text);
     return true;
 }

@@ -31,6 +31,9 @@ public:
     bool GetCell(const char* patch, const char* fieldName, char* buffer, int size) const;
     // The leading number of the cell's first 19 characters; out unchanged on failure.
     bool GetCellNumber(const char* patch, const char* fieldName, double& out) const;
+    // GetCellNumber for a field and a set found beforehand (FindField, FindPatchSet),
+    // for callers that read many cells.
+    bool GetCellNumberAt(int field, int set, double& out) const;
     // The first set whose key-column cell equals the patch name without regard to
     // case, or -1. Only sets below the set count are searched.
     int FindPatchSet(const char* patch) const;

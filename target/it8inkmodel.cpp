@@ -2,7 +2,6 @@
 
 #include "it8chars.h"
 
-
 namespace it8 {
 
 namespace {
@@ -20,33 +19,40 @@ constexpr InkModel kInkModels[] = {
     {"CMYKRB", 'H'},
 };
 
-constexpr ChannelField kFieldsAB[] = {{4, "CMYK_A", nullptr}, {5, "CMYK_B", nullptr}};
-constexpr ChannelField kFieldsD[] = {{4, "CMYK_A", nullptr}, {5, "CMYK_B", nullptr}, {6, "CMYK_D", nullptr}};
-constexpr ChannelField kFieldsEZ[] = {
-    {4, "CMYK_A", nullptr}, {5, "CMYK_B", nullptr}, {6, "CMYK_D", nullptr}, {7, "CMYK_E", nullptr}};
-constexpr ChannelField kFieldsR[] = {
-    {4, "CMYK_A", nullptr},     {5, "CMYK_B", nullptr},     {6, "CMYK_D", nullptr},     {7, "CMYK_E", nullptr},
-    {8, "CMYK_RGB_R", nullptr}, {9, "CMYK_RGB_G", nullptr}, {10, "CMYK_RGB_B", nullptr}};
-constexpr ChannelField kFieldsO[] = {
-    {4, "CMYK_B", nullptr},     {5, "CMYK_D", nullptr},     {6, "CMYK_E", nullptr},
-    {7, "CMYK_RGB_R", nullptr}, {8, "CMYK_RGB_G", nullptr}, {9, "CMYK_RGB_B", nullptr}};
-constexpr ChannelField kFieldsL[] = {
-    {4, "CMYK_B", nullptr},     {5, "CMYK_D", nullptr},     {6, "CMYK_E", nullptr},
-    {7, "CMYK_RGB_R", nullptr}, {8, "CMYK_RGB_G", nullptr}, {9, "CMYK_RGB_B", nullptr},
-    {10, "CMYK_GLOSSY", "CMYK_4GRAY"}};
-constexpr ChannelField kFieldsQ[] = {
-    {4, "CMYK_A", nullptr}, {5, "CMYK_B", nullptr},     {6, "CMYK_D", nullptr},
-    {7, "CMYK_E", nullptr}, {8, "CMYK_RGB_O", nullptr}, {9, "CMYK_RGB_G", nullptr}};
-constexpr ChannelField kFieldsN[] = {
-    {4, "CMYK_A", nullptr}, {5, "CMYK_B", nullptr}, {8, "CMYK_RGB_O", nullptr}, {9, "CMYK_RGB_G", nullptr}};
-constexpr ChannelField kFieldsG[] = {
-    {6, "CMYK_D", nullptr}, {8, "CMYK_RGB_R", nullptr}, {9, "CMYK_RGB_G", nullptr}, {10, "CMYK_RGB_B", nullptr}};
-constexpr ChannelField kFieldsH[] = {{6, "CMYK_D", nullptr}, {8, "CMYK_RGB_R", nullptr}, {10, "CMYK_RGB_B", nullptr}};
+// In the order of the Field enumeration; the letter field is spelt with a double l.
+constexpr const char* kFieldNames[kFieldCount] = {
+    "CMYK_C",     "CMYK_M",     "CMYK_Y",     "CMYK_K",     "RGB_R",       "RGB_G",
+    "RGB_B",      "CMYK_A",     "CMYK_B",     "CMYK_D",     "CMYK_E",      "CMYK_RGB_R",
+    "CMYK_RGB_G", "CMYK_RGB_B", "CMYK_RGB_O", "CMYK_GLOSSY", "CMYK_4GRAY", "ChannellID"};
 
-template <size_t N>
-constexpr FurtherChannels channels(const ChannelField (&fields)[N])
+constexpr Field N = Field::None;
+constexpr ChannelField kFieldsAB[] = {{4, Field::CmykA, N}, {5, Field::CmykB, N}};
+constexpr ChannelField kFieldsD[] = {{4, Field::CmykA, N}, {5, Field::CmykB, N}, {6, Field::CmykD, N}};
+constexpr ChannelField kFieldsEZ[] = {
+    {4, Field::CmykA, N}, {5, Field::CmykB, N}, {6, Field::CmykD, N}, {7, Field::CmykE, N}};
+constexpr ChannelField kFieldsR[] = {
+    {4, Field::CmykA, N},    {5, Field::CmykB, N},    {6, Field::CmykD, N},     {7, Field::CmykE, N},
+    {8, Field::CmykRgbR, N}, {9, Field::CmykRgbG, N}, {10, Field::CmykRgbB, N}};
+constexpr ChannelField kFieldsO[] = {
+    {4, Field::CmykB, N},    {5, Field::CmykD, N},    {6, Field::CmykE, N},
+    {7, Field::CmykRgbR, N}, {8, Field::CmykRgbG, N}, {9, Field::CmykRgbB, N}};
+constexpr ChannelField kFieldsL[] = {
+    {4, Field::CmykB, N},    {5, Field::CmykD, N},    {6, Field::CmykE, N},
+    {7, Field::CmykRgbR, N}, {8, Field::CmykRgbG, N}, {9, Field::CmykRgbB, N},
+    {10, Field::CmykGlossy, Field::Cmyk4Gray}};
+constexpr ChannelField kFieldsQ[] = {
+    {4, Field::CmykA, N}, {5, Field::CmykB, N},    {6, Field::CmykD, N},
+    {7, Field::CmykE, N}, {8, Field::CmykRgbO, N}, {9, Field::CmykRgbG, N}};
+constexpr ChannelField kFieldsN[] = {
+    {4, Field::CmykA, N}, {5, Field::CmykB, N}, {8, Field::CmykRgbO, N}, {9, Field::CmykRgbG, N}};
+constexpr ChannelField kFieldsG[] = {
+    {6, Field::CmykD, N}, {8, Field::CmykRgbR, N}, {9, Field::CmykRgbG, N}, {10, Field::CmykRgbB, N}};
+constexpr ChannelField kFieldsH[] = {{6, Field::CmykD, N}, {8, Field::CmykRgbR, N}, {10, Field::CmykRgbB, N}};
+
+template <int Count>
+constexpr FurtherChannels channels(const ChannelField (&fields)[Count])
 {
-    return {fields, static_cast<int>(N)};
+    return {fields, Count};
 }
 
 bool equalsNoCase(const char* a, const char* b)
@@ -57,6 +63,11 @@ bool equalsNoCase(const char* a, const char* b)
 }
 
 } // namespace
+
+const char* fieldName(Field field)
+{
+    return field == Field::None ? "" : kFieldNames[static_cast<int>(field)];
+}
 
 char inkModelLetter(const char* inkModel)
 {

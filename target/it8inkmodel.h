@@ -9,12 +9,27 @@ namespace it8 {
 constexpr char kCmykLetter = 'C';
 constexpr char kRgbLetter = 'X';
 
+// The fields a pixel is read from, so that readers can look each name up once.
+enum class Field {
+    CmykC, CmykM, CmykY, CmykK,
+    RgbR, RgbG, RgbB,
+    CmykA, CmykB, CmykD, CmykE,
+    CmykRgbR, CmykRgbG, CmykRgbB, CmykRgbO,
+    CmykGlossy, Cmyk4Gray,
+    ChannelLetter,
+    None
+};
+constexpr int kFieldCount = static_cast<int>(Field::None);
+
+// The field's name in target files.
+const char* fieldName(Field field);
+
 struct ChannelField
 {
     int byteIndex;
-    const char* field;
-    // Read when the field itself is missing, or null.
-    const char* alternative;
+    Field field;
+    // Read when the field itself is missing, or None.
+    Field alternative;
 };
 
 struct FurtherChannels

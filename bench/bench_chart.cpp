@@ -1,0 +1,393 @@
+// A large chart through the driver and the simulator: 10,000 patches of 6 mm,
+// 50 per row, 8 channels. Reports the run's time, the part of it spent in the
+// driver's chart callbacks, libtiff's own LZW time for the same lines and the
+// run's peak resident memory. Goals: callbacks at most 15% above libtiff's
+// encoding, peak memory under 64 MB.
+//
+// The driver run happens in a child process of this program, so its peak
+// memory is that of a chart run alone and not of the benchmark around it.
+#include "accelinstrument.h"
+#include "accelmeasparams_st.h"
+#include "accelparams_st.h"
+#include "chartgeometry.h"
+#include "cit8toimageobj.h"
+#include "csdklibrary.h"
+#include "measure.h"
+
+#include <benchmark/benchmark.h>
+#include <tiffio.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPatches = 10000;
+constexpr int kPatchesPerRow = 50;
+constexpr int kPatchMillimetres = 6;
+constexpr int kChannels = 8;
+constexpr double kCallbackGoal = 1.15;
+constexpr double kPeakMemoryGoalMb = 64.0;
+const char kChildOption[] = "--driver-chart";
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A CMYKcmkn target whose patches differ from their neighbours, as a real
+// target's do, so that the compression sees realistic lines.
+bool writeTarget(const QString& path)
+{
+    QByteArray text = "CGATS.17\nORIGINATOR \"lumetra benchmark\"\nINK_MODEL \"CMYKcmkn\"\nNUMBER_OF_FIELDS 9\n"
+                      "BEGIN_DATA_FORMAT\nSAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K CMYK_A CMYK_B CMYK_D CMYK_E\n"
+                      "END_DATA_FORMAT\nNUMBER_OF_SETS "
+        + QByteArray::number(kPatches) + "\nBEGIN_DATA\n";
+    for (int set = 0; set < kPatches; ++set) {
+        text += "P" + QByteArray::number(set + 1);
+        for (int channel = 0; channel < kChannels; ++channel)
+            text += " " + QByteArray::number((set * (2 * channel + 7) + channel * 13) % 101);
+        text += "\n";
+    }
+    text += "END_DATA\n";
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+// Peak resident memory of this process in kB, 0 when unknown.
+long peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// The child's side: one chart run as the command-line tool makes it. Prints
+// its figures as "name value" lines; exit code 1 when the run failed.
+int runDriverChart(const QString& sdkFolder, const QString& target, const QString& tiff)
+{
+    const Clock::time_point runStart = Clock::now();
+    accelInstrument instrument(sdkFolder);
+    // Emitted directly on the SDK's thread when the begin callback starts.
+    Clock::time_point chartStart;
+    QByteArray chartSize;
+    QObject::connect(&instrument, &accelInstrument::addLogLine, [&](const QString& line) {
+        if (line.startsWith(QLatin1String("Creating TIFF"))) {
+            chartStart = Clock::now();
+            chartSize = line.toLatin1();
+        }
+        if (line.startsWith(QLatin1String("ACCEL")) || line.contains(QLatin1String("failed")))
+            std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    });
+
+    accelMeasParams_st job;
+    const int rows = kPatches / kPatchesPerRow;
+    job.setPageWidth(Measure(Measure::Millimetre, ChartGeometry::chartWidth(kPatchMillimetres, kPatchesPerRow)));
+    job.setPageHeight(Measure(Measure::Millimetre, ChartGeometry::chartHeight(kPatchMillimetres, rows)));
+    auto* page = new accelParams_st;
+    page->setIt8FilePath(target);
+    page->setPatchCountPerRow(kPatchesPerRow);
+    page->setPatchSizeX(Measure(Measure::Millimetre, kPatchMillimetres));
+    page->setPatchSizeY(Measure(Measure::Millimetre, kPatchMillimetres));
+    page->setNumChannels(kChannels);
+    page->setTotalPatchCount(kPatches);
+    job.pages.append(page);
+    instrument.setParams(job);
+    instrument.setTiffPath(tiff);
+
+    const long baseKb = peakResidentKb();
+    const bool made = instrument.InitInstrument(3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP"))
+        && instrument.checkAccelConnession() && instrument.AccelStart(2, QString(), QString())
+        && instrument.GenerateTiff();
+    const double chartSeconds = secondsSince(chartStart);
+    instrument.cleanupACCEL();
+    const double runSeconds = secondsSince(runStart);
+    if (!made)
+        return 1;
+    std::printf("run %.6f\nchart %.6f\nbase_kb %ld\npeak_kb %ld\n%s\n", runSeconds, chartSeconds, baseKb,
+                peakResidentKb(), chartSize.constData());
+    return 0;
+}
+
+struct DriverFigures
+{
+    double runSeconds = 0;
+    // From the begin callback until CreateChart returned: the simulator's
+    // rendering plus the driver's three callbacks.
+    double chartSeconds = 0;
+    double baseMb = 0;
+    double peakMb = 0;
+    QByteArray chartSize;
+};
+
+bool runDriverInChild(const QString& folder, DriverFigures& figures, QString& error)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QLatin1String(kChildOption), QStringLiteral(ACCEL_SIM_DIR), folder + "/target.txt",
+                 folder + "/chart.tif"});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        error = QStringLiteral("the driver run failed: ") + QString::fromLocal8Bit(child.readAllStandardError());
+        return false;
+    }
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QByteArray value = line.mid(line.indexOf(' ') + 1);
+        if (line.startsWith("run "))
+            figures.runSeconds = value.toDouble();
+        else if (line.startsWith("chart "))
+            figures.chartSeconds = value.toDouble();
+        else if (line.startsWith("base_kb "))
+            figures.baseMb = value.toDouble() / 1024;
+        else if (line.startsWith("peak_kb "))
+            figures.peakMb = value.toDouble() / 1024;
+        else if (line.startsWith("Creating TIFF"))
+            figures.chartSize = line;
+    }
+    return true;
+}
+
+// The simulator loaded directly, with a started document, to render the same
+// chart into callbacks that do nothing: the part of a driver run that is not ours.
+class SimulatorAlone
+{
+public:
+    bool start(const QString& target, QString& error)
+    {
+        if (!m_library.load(CSdkLibrary::libraryPath(QStringLiteral(ACCEL_SIM_DIR))) || !m_library.loadFunction()
+            || m_library.loadFunction()(m_library.module(), &m_sdk, AccelFunctionTableSize) != 0) {
+            error = QStringLiteral("the simulator could not be loaded: ") + m_library.errorText();
+            return false;
+        }
+        static const char folder[] = "/tmp";
+        m_handle = m_sdk.LoadLibraryInitialize(256, folder, 4, folder, 4, 0, nullptr) == 0 ? m_sdk.Initialize(0)
+                                                                                            : nullptr;
+        if (!m_handle || m_sdk.SetPrinter(m_handle, "ILS30EP", 7) != 0 || m_sdk.Open(m_handle, 4, "127.0.0.1", 9) != 0
+            || m_sdk.CreateDoc(m_handle, &m_doc) != 0 || m_sdk.SetApplicationName(m_handle, m_doc, "bench", 5) != 0
+            || m_sdk.SetPlatformName(m_handle, m_doc, "Linux", 5) != 0 || !startDocument()) {
+            error = QStringLiteral("the simulator refused the document");
+            return false;
+        }
+        return fillRecord(target, error);
+    }
+
+    ~SimulatorAlone()
+    {
+        if (m_handle) {
+            m_sdk.AbortDoc(m_handle, m_doc);
+            m_sdk.DeleteDoc(m_handle, m_doc);
+            m_sdk.Close(m_handle);
+            m_sdk.Terminate(m_handle, 0);
+            m_sdk.LoadLibraryTerminate(0);
+        }
+    }
+
+    // Seconds from the begin callback until CreateChart returned; negative on failure.
+    double renderSeconds()
+    {
+        m_begin = Clock::time_point();
+        if (m_sdk.CreateChart(m_handle, m_doc, &m_record, 0, 0, ignore, begin, ignore, this) != 0)
+            return -1;
+        return secondsSince(m_begin);
+    }
+
+private:
+    static uint32_t ignore(AccelHandle, int32_t, const void*, void*) { return 0; }
+
+    static uint32_t begin(AccelHandle, int32_t, const void*, void* user)
+    {
+        static_cast<SimulatorAlone*>(user)->m_begin = Clock::now();
+        return 0;
+    }
+
+    bool startDocument()
+    {
+        DocRecord record = {};
+        record.mField0 = 1;
+        record.mDocId = m_doc;
+        record.mPageWidth = record.mMediaWidth = 100000;
+        record.mPageHeight = record.mMediaHeight = 200000;
+        std::memcpy(record.mDocName, "bench", 5);
+        record.mDocNameLength = 5;
+        std::memcpy(record.mUserName, "user", 4);
+        record.mUserNameLength = 4;
+        record.mModeA = record.mModeB = 1;
+        return m_sdk.StartDoc(m_handle, m_doc, &record) == 0;
+    }
+
+    // The chart record of the driver's run: the fields the simulator lays out from.
+    bool fillRecord(const QString& target, QString& error)
+    {
+        CIt8ToImageObj image(target);
+        if (image.ComputeLinearizationChart(1, 1, kPatchesPerRow, kChannels) != 1) {
+            error = QStringLiteral("the target gave no colour table");
+            return false;
+        }
+        const auto* table = reinterpret_cast<const uint8_t*>(image.GetTargetImage());
+        m_colorTable.assign(table, table + image.GetTargetImageSize());
+        const accelParams_st defaults;
+        const int rows = image.GetTotalPatchCount() / kPatchesPerRow;
+        m_record.mField0 = m_record.mField4 = 1;
+        m_record.mChannelCode = 255;
+        m_record.mPatchCount = image.GetTotalPatchCount();
+        m_record.mResolutionX = defaults.getResolutionX();
+        m_record.mResolutionY = defaults.getResolutionY();
+        m_record.mPatchWidth = m_record.mPatchHeight = kPatchMillimetres * 100;
+        m_record.mPatchesPerRow = kPatchesPerRow;
+        m_record.mChartWidth = int32_t(ChartGeometry::chartWidth(kPatchMillimetres, kPatchesPerRow) * 100);
+        m_record.mChartHeight = int32_t(ChartGeometry::chartHeight(kPatchMillimetres, rows) * 100);
+        m_record.mColorTable = m_colorTable.data();
+        m_record.mChannelCount = kChannels;
+        m_record.mChartType = 2;
+        return true;
+    }
+
+    CSdkLibrary m_library;
+    AccelFunctionTable m_sdk = {};
+    AccelHandle m_handle = nullptr;
+    int32_t m_doc = 0;
+    ChartRecord m_record = {};
+    std::vector<uint8_t> m_colorTable;
+    Clock::time_point m_begin;
+};
+
+// libtiff alone encoding the lines the driver wrote: the chart's own file is
+// decoded line by line and each line written to an LZW copy with the same
+// tags. Only libtiff's writing is timed. Negative on failure.
+double libtiffLzwSeconds(const QString& source, const QString& copy)
+{
+    TIFF* in = TIFFOpen(QFile::encodeName(source).constData(), "r");
+    if (!in)
+        return -1;
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 0, bits = 0, photometric = 0;
+    float resX = 0, resY = 0;
+    TIFFGetField(in, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(in, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetField(in, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetField(in, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetField(in, TIFFTAG_XRESOLUTION, &resX);
+    TIFFGetField(in, TIFFTAG_YRESOLUTION, &resY);
+    const tmsize_t lineBytes = TIFFStripSize(in);
+    if (lineBytes <= 0 || TIFFNumberOfStrips(in) != height) {
+        TIFFClose(in);
+        return -1;
+    }
+    std::vector<uint8_t> line(size_t(lineBytes), 0);
+
+    Clock::time_point start = Clock::now();
+    double seconds = 0;
+    TIFF* out = TIFFOpen(QFile::encodeName(copy).constData(), "w");
+    bool whole = out != nullptr;
+    if (out) {
+        TIFFSetField(out, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(out, TIFFTAG_IMAGELENGTH, height);
+        TIFFSetField(out, TIFFTAG_PHOTOMETRIC, photometric);
+        TIFFSetField(out, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(out, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, bits);
+        TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, 1u);
+        TIFFSetField(out, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(out, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+        TIFFSetField(out, TIFFTAG_XRESOLUTION, double(resX));
+        TIFFSetField(out, TIFFTAG_YRESOLUTION, double(resY));
+    }
+    seconds += secondsSince(start);
+    for (uint32_t strip = 0; whole && strip < height; ++strip) {
+        whole = TIFFReadEncodedStrip(in, strip, line.data(), lineBytes) == lineBytes;
+        start = Clock::now();
+        whole = whole && TIFFWriteEncodedStrip(out, strip, line.data(), lineBytes) == lineBytes;
+        seconds += secondsSince(start);
+    }
+    start = Clock::now();
+    if (out)
+        TIFFClose(out);
+    seconds += secondsSince(start);
+    TIFFClose(in);
+    return whole ? seconds : -1;
+}
+
+void BM_LargeChart(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    QString error;
+    SimulatorAlone simulator;
+    if (!folder.isValid() || !writeTarget(folder.filePath(QStringLiteral("target.txt")))) {
+        state.SkipWithError("the target could not be written");
+        return;
+    }
+    if (!simulator.start(folder.filePath(QStringLiteral("target.txt")), error)) {
+        state.SkipWithError(error.toLocal8Bit().constData());
+        return;
+    }
+
+    // Minima over the iterations: the figures least disturbed by other work on the machine.
+    constexpr double none = std::numeric_limits<double>::max();
+    double chart = none, rendering = none, lzw = none, peakMb = 0, baseMb = 0;
+    for (auto _ : state) {
+        DriverFigures run;
+        if (!runDriverInChild(folder.path(), run, error)) {
+            state.SkipWithError(error.toLocal8Bit().constData());
+            return;
+        }
+        const double simulatorSeconds = simulator.renderSeconds();
+        const double lzwSeconds = libtiffLzwSeconds(folder.filePath(QStringLiteral("chart.tif")),
+                                                    folder.filePath(QStringLiteral("copy.tif")));
+        if (simulatorSeconds < 0 || lzwSeconds < 0) {
+            state.SkipWithError("the simulator or libtiff alone failed");
+            return;
+        }
+        state.SetIterationTime(run.runSeconds);
+        chart = std::min(chart, run.chartSeconds);
+        rendering = std::min(rendering, simulatorSeconds);
+        lzw = std::min(lzw, lzwSeconds);
+        peakMb = std::max(peakMb, run.peakMb);
+        baseMb = run.baseMb;
+        state.SetLabel(run.chartSize.constData());
+    }
+
+    const double callbacks = chart - rendering;
+    const double ratio = callbacks / lzw;
+    state.counters["chart_ms"] = chart * 1e3;
+    state.counters["sim_ms"] = rendering * 1e3;
+    state.counters["callbacks_ms"] = callbacks * 1e3;
+    state.counters["lzw_ms"] = lzw * 1e3;
+    state.counters["cb_per_lzw"] = ratio;
+    state.counters["base_MB"] = baseMb;
+    state.counters["peak_MB"] = peakMb;
+    state.counters["goals_met"] = ratio <= kCallbackGoal && peakMb < kPeakMemoryGoalMb ? 1 : 0;
+}
+
+} // namespace
+
+BENCHMARK(BM_LargeChart)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    if (argc == 5 && std::strcmp(argv[1], kChildOption) == 0)
+        return runDriverChart(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                              QString::fromLocal8Bit(argv[4]));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
