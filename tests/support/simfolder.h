@@ -1,6 +1,8 @@
 #ifndef LUMETRA_TESTS_SIMFOLDER_H
 #define LUMETRA_TESTS_SIMFOLDER_H
 
+#include "qstringprinter.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>

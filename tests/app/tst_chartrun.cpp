@@ -1,0 +1,242 @@
+// Whole chart runs of the lumetra executable against the printer simulator.
+#include "simfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+class ChartRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        executable = work.filePath(QStringLiteral("lumetra"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(LUMETRA_EXECUTABLE), executable));
+        it8 = writeTarget(work.filePath(QStringLiteral("target.it8")), QStringLiteral("CMYK"),
+                          {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K"}, 10);
+        tiff = work.filePath(QStringLiteral("chart.tif"));
+    }
+
+    QStringList options(const QString& sdkFolder) const
+    {
+        QStringList args;
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            args << it.key() << it.value();
+        args << "-accellpath" << sdkFolder;
+        return args;
+    }
+
+    // Runs lumetra, optionally through a shell prefix; the exit code, or -1 when it did not end normally.
+    int run(const QStringList& arguments, const QString& shellPrefix = QString())
+    {
+        QProcess process;
+        process.setWorkingDirectory(work.path());
+        if (shellPrefix.isEmpty()) {
+            process.start(executable, arguments);
+        } else {
+            QString command = shellPrefix + QStringLiteral(" exec \"$0\" \"$@\"");
+            process.start(QStringLiteral("/bin/sh"), QStringList{"-c", command, executable} + arguments);
+        }
+        if (!process.waitForFinished(120000)) {
+            process.kill();
+            process.waitForFinished();
+            return -1;
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QStringList log() const
+    {
+        QFile f(work.filePath(QStringLiteral("lumetralog.txt")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QString text = QString::fromLatin1(f.readAll());
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text.split(QLatin1Char('\n'));
+    }
+
+    QTemporaryDir work;
+    QString executable;
+    QString it8;
+    QString tiff;
+    QMap<QString, QString> values{{"-it8", QString()},        {"-tiffoutput", QString()}, {"-patchperrow", "4"},
+                                  {"-patchsizex", "10"},      {"-patchsizey", "8"},       {"-papersizex", "320"},
+                                  {"-papersizey", "450"},     {"-numcolor", "4"},         {"-numpatch", "10"},
+                                  {"-prnconntype", "3"},      {"-prnaddr", "127.0.0.1"},  {"-prnmodel", "ILS30EP"}};
+
+    void useFiles()
+    {
+        values["-it8"] = it8;
+        values["-tiffoutput"] = tiff;
+    }
+};
+
+TEST_F(ChartRun, SuccessfulRunLogsEveryStepAndReleasesTheSdk)
+{
+    useFiles();
+    SimFolder sim;
+    ASSERT_TRUE(sim.isValid());
+    ASSERT_EQ(run(options(sim.path())), 0);
+    const QStringList expected = {
+        "accelPath: " + sim.path(),
+        "it8File: " + it8,
+        "outputTiff: " + tiff,
+        "patchperRow: 4",
+        "patchsizex: 10",
+        "patchsizey: 8",
+        "pagesizex: 320",
+        "pagesizey: 450",
+        "colornum: 4",
+        "patchnum: 10",
+        "prnconnTye: 3",
+        "prnAddr: 127.0.0.1",
+        "prnModel: ILS30EP",
+        "Library Path " + sim.filePath("libACCEL.so"),
+        "ACCEL Instrument Inizialized: " + sim.path(),
+        "ACCEL fw ver.:ACCEL simulator ILS30EP firmware 1.0 chart type.:2",
+        "Building color table from " + it8,
+        "Colortable built.",
+        "TotalPatchcount=12 PatchesPerRow=4 ColorTableSize48",
+        "TIFF generation successfully created",
+        "Creating TIFF - width=602 height=566 resX=180 resY=180",
+        "closing tiff",
+        "finished",
+    };
+    EXPECT_EQ(log(), expected);
+    EXPECT_TRUE(QFile::exists(tiff));
+    EXPECT_EQ(sim.operations(),
+              QStringList({"LoadFunction", "LoadLibraryInitialize", "Initialize", "SetPrinter", "Open",
+                           "GetConnectionInfo", "GetErrorCodes", "Close", "Open", "CreateDoc", "SetApplicationName",
+                           "SetPlatformName", "StartDoc", "CreateChart", "AbortDoc", "DeleteDoc", "Close", "Terminate",
+                           "LoadLibraryTerminate"}));
+}
+
+struct FailureCase
+{
+    const char* name;
+    const char* scenario;
+    const char* lastLine;    // null: the run succeeds
+    const char* releaseFrom; // the first of the clean-up calls that must end the trace, or null for none
+};
+
+class ChartRunFailure : public ChartRun, public ::testing::WithParamInterface<FailureCase>
+{
+};
+
+TEST_P(ChartRunFailure, LogsWhyAndReleasesTheSdk)
+{
+    const FailureCase& c = GetParam();
+    useFiles();
+    SimFolder sim(QString::fromLatin1(c.scenario));
+    ASSERT_TRUE(sim.isValid());
+    const int exitCode = run(options(sim.path()));
+    const QStringList lines = log();
+    if (!c.lastLine) {
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_EQ(lines.last(), QStringLiteral("finished"));
+        return;
+    }
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(lines.last(), QString::fromLatin1(c.lastLine)) << lines.join('\n').toStdString();
+    EXPECT_FALSE(lines.contains(QStringLiteral("finished")));
+    EXPECT_FALSE(QFile::exists(tiff));
+    const QStringList operations = sim.operations();
+    if (c.releaseFrom) {
+        const QStringList release = {"AbortDoc", "DeleteDoc", "Close", "Terminate", "LoadLibraryTerminate"};
+        const QStringList tail = release.mid(release.indexOf(QString::fromLatin1(c.releaseFrom)));
+        EXPECT_EQ(operations.mid(operations.size() - tail.size()), tail) << operations.join(' ').toStdString();
+    } else {
+        EXPECT_FALSE(operations.contains(QStringLiteral("Terminate")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SdkOperations, ChartRunFailure,
+    ::testing::Values(
+        FailureCase{"LoadFunction", "fail.LoadFunction = 0x10", "ACCEL: m_accelLoad_Function error", nullptr},
+        FailureCase{"LoadLibraryInitialize", "fail.LoadLibraryInitialize = 0x11", "ACCEL: LoadLibraryInitialize error",
+                    nullptr},
+        FailureCase{"Initialize", "fail.Initialize = 1", "ACCEL: Initialize error", nullptr},
+        FailureCase{"SetPrinter", "fail.SetPrinter = 0x12", "ACCEL: SetPrinter error ILS30EP", "Close"},
+        FailureCase{"FirstOpen", "fail.Open = 0x13 @1", "ACCEL: isAccelConnected Open error", "Close"},
+        FailureCase{"GetConnectionInfo", "fail.GetConnectionInfo = 0x14", "ACCEL: isAccelConnected ACCEL_FATAL_ERROR",
+                    "Close"},
+        FailureCase{"NotConnected", "connection = 0", "ACCEL: isAccelConnected ACCEL_FATAL_ERROR", "Close"},
+        FailureCase{"FirstClose", "fail.Close = 0x15 @1", "ACCEL: isAccelConnected Close error", "Close"},
+        FailureCase{"SecondOpen", "fail.Open = 0x16 @2", "ACCEL: AccelStart Open error", "Close"},
+        FailureCase{"CreateDoc", "fail.CreateDoc = 0x17", "ACCEL: AccelDocument CreateDoc error", "Close"},
+        FailureCase{"SetApplicationName", "fail.SetApplicationName = 0x18",
+                    "ACCEL fw ver.:ACCEL simulator ILS30EP firmware 1.0 chart type.:2", "AbortDoc"},
+        FailureCase{"SetPlatformName", "fail.SetPlatformName = 0x19",
+                    "ACCEL fw ver.:ACCEL simulator ILS30EP firmware 1.0 chart type.:2", "AbortDoc"},
+        FailureCase{"StartDoc", "fail.StartDoc = 0x1a", "ACCEL: StartDoc error", "AbortDoc"},
+        FailureCase{"CreateChart", "fail.CreateChart = 0x1b", "CreateChart failed", "AbortDoc"},
+        FailureCase{"GetErrorCodesLeavesTheVersionEmpty", "fail.GetErrorCodes = 0x1c", nullptr, nullptr}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+struct RefusalCase
+{
+    const char* name;
+    const char* option;
+    const char* value;
+    const char* logged;
+};
+
+class ChartRunRefusal : public ChartRun, public ::testing::WithParamInterface<RefusalCase>
+{
+};
+
+TEST_P(ChartRunRefusal, ValuesThatCannotMakeAChartStopBeforeTheSdk)
+{
+    const RefusalCase& c = GetParam();
+    useFiles();
+    values[c.option] = c.value;
+    SimFolder sim;
+    EXPECT_EQ(run(options(sim.path())), 1);
+    const QStringList lines = log();
+    ASSERT_EQ(lines.size(), 14) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QString::fromLatin1(c.logged)));
+    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Invalid option %1 ").arg(c.option)))
+        << lines.last().toStdString();
+    EXPECT_TRUE(sim.operations().isEmpty()) << "the SDK was not loaded";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ChartRunRefusal,
+    ::testing::Values(RefusalCase{"noPatchesPerRow", "-patchperrow", "0", "patchperRow: 0"},
+                      RefusalCase{"narrowPatch", "-patchsizex", "0", "patchsizex: 0"},
+                      RefusalCase{"flatPatch", "-patchsizey", "-3", "patchsizey: -3"},
+                      RefusalCase{"noChannels", "-numcolor", "0", "colornum: 0"},
+                      RefusalCase{"tooManyChannels", "-numcolor", "33", "colornum: 33"},
+                      RefusalCase{"wrappedPaperWidth", "-papersizex", "-1", "pagesizex: 4294967295"},
+                      RefusalCase{"paperTooHigh", "-papersizey", "21474837", "pagesizey: 21474837"},
+                      RefusalCase{"chartTooWide", "-patchperrow", "2147483", "patchperRow: 2147483"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ChartRun, AChartLineThatCannotBeWrittenFailsTheRun)
+{
+    useFiles();
+    values["-patchperrow"] = "8";
+    values["-patchsizey"] = "40";
+    SimFolder sim;
+    // A file size limit lets the TIFF header through but not the lines; the
+    // ignored signal turns the limit into a plain write error.
+    EXPECT_EQ(run(options(sim.path()), QStringLiteral("trap '' XFSZ; ulimit -f 12;")), 1);
+    const QStringList lines = log();
+    EXPECT_FALSE(lines.filter(QStringLiteral("could not be written")).isEmpty()) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("CreateChart failed")));
+    EXPECT_FALSE(lines.contains(QStringLiteral("finished")));
+    EXPECT_FALSE(QFile::exists(tiff));
+    EXPECT_FALSE(QFile::exists(tiff + QStringLiteral(".part")));
+    EXPECT_EQ(sim.operations().last(), QStringLiteral("LoadLibraryTerminate"));
+}
+
+} // namespace
