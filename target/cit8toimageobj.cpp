@@ -4,6 +4,8 @@
 #include "cit8patchreader.h"
 #include "cit8table.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -79,7 +81,9 @@ CIt8ToImageObj::~CIt8ToImageObj() = default;
 long CIt8ToImageObj::ComputeLinearizationChart(long patchWidth, long patchHeight, int patchesPerRow,
                                                int bytesPerPixel)
 {
-    const std::unique_ptr<CIt8Table> table = CIt8Table::Load(m_targetPath.toLatin1().constData());
+    // The file system's own encoding: Latin-1 where that is the local code page, and
+    // still right for names that Latin-1 cannot spell.
+    const std::unique_ptr<CIt8Table> table = CIt8Table::Load(QFile::encodeName(m_targetPath).constData());
     CIt8ChartLayout layout;
     if (!table || bytesPerPixel <= 0 || !layout.Compute(*table, patchWidth, patchHeight, patchesPerRow))
         return 0;

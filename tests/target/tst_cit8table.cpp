@@ -17,6 +17,17 @@ QByteArray dataTarget(const QByteArray& values)
         + "\nEND_DATA\n";
 }
 
+// Loads the text followed by a property, which is read only when the parse gets past the text.
+std::unique_ptr<CIt8Table> loadBeforeTrailer(TargetFiles& files, const QByteArray& text)
+{
+    return files.Load(text + "\nORIGINATOR after\n");
+}
+
+bool readTrailer(const CIt8Table& table)
+{
+    return table.GetPropertyText("ORIGINATOR") != nullptr;
+}
+
 struct TextCase
 {
     QByteArray text;
@@ -180,7 +191,7 @@ TEST(CIt8Table, SizesTheDataFormat)
     TargetFiles files;
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(c.text.constData());
-        const auto table = files.Load(c.text + "\nORIGINATOR after\n");
+        const auto table = loadBeforeTrailer(files, c.text);
         ASSERT_TRUE(table);
         EXPECT_EQ(table->GetFieldCount(), c.fieldCount);
         if (!c.names.empty()) {
@@ -189,7 +200,7 @@ TEST(CIt8Table, SizesTheDataFormat)
                 joined += (f ? "|" : "") + std::string(table->GetFieldName(f));
             EXPECT_EQ(joined, c.names);
         }
-        EXPECT_EQ(table->GetPropertyText("ORIGINATOR") != nullptr, c.parseGoesOn);
+        EXPECT_EQ(readTrailer(*table), c.parseGoesOn);
     }
 }
 
@@ -222,25 +233,25 @@ TEST(CIt8Table, StoresDataBySetAndField)
     TargetFiles files;
     for (const DataCase& c : cases) {
         SCOPED_TRACE(c.text.constData());
-        const auto table = files.Load(c.text + "\nORIGINATOR after\n");
+        const auto table = loadBeforeTrailer(files, c.text);
         ASSERT_TRUE(table);
         EXPECT_EQ(readableCells(*table), c.cells);
-        EXPECT_EQ(table->GetPropertyText("ORIGINATOR") != nullptr, c.parseGoesOn);
+        EXPECT_EQ(readTrailer(*table), c.parseGoesOn);
     }
 }
 
 TEST(CIt8Table, AnnouncedSizesCostNothingUntilDataFillsThem)
 {
     TargetFiles files;
-    const auto table = files.Load("NUMBER_OF_FIELDS 2147483647 NUMBER_OF_SETS 2147483647 BEGIN_DATA a b END_DATA\n"
-                                  "ORIGINATOR after");
+    const auto table
+        = loadBeforeTrailer(files, "NUMBER_OF_FIELDS 2147483647 NUMBER_OF_SETS 2147483647 BEGIN_DATA a b END_DATA");
     ASSERT_TRUE(table);
     EXPECT_EQ(table->GetFieldCount(), 2147483647);
     char cell[8];
     EXPECT_FALSE(table->GetCellAt(0, 0, cell, sizeof cell));
     EXPECT_TRUE(table->GetCellAt(1, 1, cell, sizeof cell));
     EXPECT_STREQ(cell, "B");
-    EXPECT_STREQ(table->GetPropertyText("ORIGINATOR"), "AFTER");
+    EXPECT_TRUE(readTrailer(*table));
 }
 
 TEST(CIt8Table, CountsFieldsAsTheSizingRulesSay)
@@ -283,7 +294,7 @@ TEST(CIt8Table, FindsPatchesThroughTheKeyColumn)
 {
     TargetFiles files;
     const auto table = files.Load("NUMBER_OF_SETS 4\nBEGIN_DATA_FORMAT name SAMPLEID SampleID END_DATA_FORMAT\n"
-                                  "BEGIN_DATA\n p0 a01 x01\n p1 A1 b2\n p2 '\n c3\n p3 b2 b2\n p4 z9 z9\nEND_DATA\n");
+                                  "BEGIN_DATA\n p0 x01 a01\n p1 B2 A1\n p2 c3 '\n p3 b2 b2\n p4 z9 z9\nEND_DATA\n");
     ASSERT_TRUE(table);
     EXPECT_EQ(table->GetKeyColumn(), 2);
     struct FindCase
@@ -292,18 +303,18 @@ TEST(CIt8Table, FindsPatchesThroughTheKeyColumn)
         int set;
     };
     const FindCase cases[] = {
-        {"x1", 0},  {"X01", -1}, {"b2", 1}, {"B2", 1}, {"c3", 2}, {"", -1},
-        {"p0", -1}, {"z9", -1},  {nullptr, -1},
+        {"a1", 0},  {"A01", -1}, {"b2", 3},  {"", -1},      {"p0", -1},
+        {"x1", -1}, {"c3", -1},  {"z9", -1}, {nullptr, -1},
     };
     for (const FindCase& c : cases) {
         SCOPED_TRACE(c.patch ? c.patch : "(null)");
         EXPECT_EQ(table->FindPatchSet(c.patch), c.set);
     }
-    // The other SAMPLEID column is normalised too, but names nothing.
+    // The other SAMPLEID column is normalised too, but names nothing; an empty key names nothing.
     char cell[8];
     ASSERT_TRUE(table->GetCellAt(1, 0, cell, sizeof cell));
-    EXPECT_STREQ(cell, "A1");
-    EXPECT_FALSE(table->GetCellAt(1, 2, cell, sizeof cell));
+    EXPECT_STREQ(cell, "X1");
+    EXPECT_FALSE(table->GetCellAt(2, 2, cell, sizeof cell));
 }
 
 TEST(CIt8Table, KeepsTheFirstFieldAsKeyWithoutSampleId)
@@ -320,13 +331,14 @@ TEST(CIt8Table, KeepsTheFirstFieldAsKeyWithoutSampleId)
 TEST(CIt8Table, AnswersCellQueries)
 {
     TargetFiles files;
-    const auto table = files.Load("NUMBER_OF_SETS 2\nBEGIN_DATA_FORMAT SAMPLEID CMYK_C long END_DATA_FORMAT\n"
-                                  "BEGIN_DATA\nA1 .5 'ABCDEFGH'\nA2 abc '12345678901234567890123'\nEND_DATA\n");
+    const auto table = files.Load("NUMBER_OF_SETS 3\nBEGIN_DATA_FORMAT SAMPLEID CMYK_C long END_DATA_FORMAT\n"
+                                  "BEGIN_DATA\nA1 .5 'ABCDEFGH'\nA2 abc '12345678901234567890123'\nA3 '\n x\n"
+                                  "END_DATA\n");
     ASSERT_TRUE(table);
     char buffer[8] = "zz";
     EXPECT_TRUE(table->GetCellAt(2, 0, buffer, 4));
     EXPECT_STREQ(buffer, "ABC");
-    for (const auto& at : {std::pair<int, int>{3, 0}, {0, 2}, {-1, 0}, {0, -1}}) {
+    for (const auto& at : {std::pair<int, int>{3, 0}, {0, 3}, {1, 2}, {-1, 0}, {0, -1}}) {
         std::strcpy(buffer, "zz");
         EXPECT_FALSE(table->GetCellAt(at.first, at.second, buffer, sizeof buffer));
         EXPECT_STREQ(buffer, "");
@@ -335,7 +347,9 @@ TEST(CIt8Table, AnswersCellQueries)
     std::strcpy(buffer, "zz");
     EXPECT_TRUE(table->GetCell("a2", "cmyk_c", buffer, 3));
     EXPECT_STREQ(buffer, "AB");
-    for (const auto& miss : {std::pair<const char*, const char*>{"A3", "CMYK_C"}, {"A1", "CMYK_M"}, {"A1", nullptr}}) {
+    const std::pair<const char*, const char*> misses[] = {
+        {"A4", "CMYK_C"}, {"A1", "CMYK_M"}, {"A1", nullptr}, {"A3", "CMYK_C"}};
+    for (const auto& miss : misses) {
         std::strcpy(buffer, "zz");
         EXPECT_FALSE(table->GetCell(miss.first, miss.second, buffer, sizeof buffer));
         EXPECT_STREQ(buffer, "zz");
@@ -354,6 +368,7 @@ TEST(CIt8Table, AnswersCellQueries)
         {"A2", "LONG", true, 1234567890123456789.0},
         {"A1", "LONG", true, 0.0},
         {"A9", "CMYK_C", false, -1.0},
+        {"A3", "CMYK_C", false, -1.0},
     };
     for (const NumberCase& n : numbers) {
         SCOPED_TRACE(std::string(n.patch) + "/" + n.field);

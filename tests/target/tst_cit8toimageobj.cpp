@@ -233,6 +233,15 @@ TEST_F(CIt8ToImageObjTest, LooksPatchesUpByName)
     EXPECT_EQ((Bytes(image->GetTargetImage(), image->GetTargetImage() + 3)), (Bytes{25, 25, 76}));
 }
 
+TEST_F(CIt8ToImageObjTest, OpensTargetsWhosePathIsNotAscii)
+{
+    const QString path = m_files.Write(target("", kCmykFields, indexedRows(2)));
+    const QString renamed = path + QString::fromUtf8("-zielfarbe-\xc3\xbc.txt");
+    ASSERT_TRUE(QFile::rename(path, renamed));
+    CIt8ToImageObj image(renamed);
+    EXPECT_EQ(image.ComputeLinearizationChart(1, 1, 2, 4), 1);
+}
+
 TEST_F(CIt8ToImageObjTest, TakesTheRowLengthFromTheTarget)
 {
     CIt8ToImageObj* image = nullptr;
