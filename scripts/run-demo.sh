@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds lumetra and runs its main job. Usage: scripts/run-demo.sh [build folder]
+# Builds lumetra and the printer simulator, then runs the main job: the bundled
+# six-ink sample target becomes a chart TIFF. Usage: scripts/run-demo.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${1:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target lumetra
-status=0
-"$build/bin/lumetra" || status=$?
-echo "lumetra exited with $status; its log is $build/bin/lumetralog.txt"
+cmake --build "$build" -j"$(nproc)" --target lumetra accelsim
+chart="$PWD/$build/demo-chart.tif"
+"$build/bin/lumetra" -accellpath "$PWD/$build/accel-sim" -it8 "$PWD/samples/demo_cmykcm.it8" -tiffoutput "$chart" \
+    -patchperrow 8 -patchsizex 8 -patchsizey 6 -papersizex 320 -papersizey 450 \
+    -numcolor 6 -numpatch 36 -prnconntype 3 -prnaddr 127.0.0.1 -prnmodel ILS30EP
+echo "Chart written to $chart; the run's log is $build/bin/lumetralog.txt"
