@@ -1,5 +1,6 @@
 #include "accelinstrument.h"
 #include "accelmeasparams_st.h"
+#include "driversetup.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr unsigned long Millimetre = 3;
 
 // Collects the driver's log lines from whichever thread emits them.
 class LogCollector
@@ -38,37 +38,6 @@ private:
     mutable QMutex m_mutex;
     QStringList m_lines;
 };
-
-struct PageSetup
-{
-    int patchesPerRow = 4;
-    int patchWidth = 10;
-    int patchHeight = 8;
-    int channels = 4;
-};
-
-void setJob(accelInstrument& instrument, const QString& it8, const PageSetup& setup, int paperWidth = 320,
-            int paperHeight = 450)
-{
-    accelMeasParams_st job;
-    job.setPageWidth(Measure(Millimetre, paperWidth));
-    job.setPageHeight(Measure(Millimetre, paperHeight));
-    auto* page = new accelParams_st;
-    page->setIt8FilePath(it8);
-    page->setPatchCountPerRow(setup.patchesPerRow);
-    page->setPatchSizeX(Measure(Millimetre, setup.patchWidth));
-    page->setPatchSizeY(Measure(Millimetre, setup.patchHeight));
-    page->setNumChannels(setup.channels);
-    job.pages.append(page);
-    instrument.setParams(job);
-}
-
-bool bringUp(accelInstrument& instrument, int connectionType = 3, const QString& address = "127.0.0.1",
-             int mode = 2)
-{
-    return instrument.InitInstrument(connectionType, address, QStringLiteral("ILS30EP"))
-        && instrument.checkAccelConnession() && instrument.AccelStart(mode, QString(), QString());
-}
 
 // Waits for endCreateTiff, which arrives queued; false after the time-out.
 bool waitForChartEnd(accelInstrument& instrument, int timeoutMs = 20000)
@@ -211,7 +180,7 @@ TEST(AccelInstrumentLoading, SuccessfulSetUpLogsItsSteps)
     ASSERT_TRUE(sim.isValid());
     accelInstrument instrument(sim.path());
     LogCollector log(instrument);
-    setJob(instrument, QString(), PageSetup());
+    setSinglePageJob(instrument, QString(), PageSetup());
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_TRUE(instrument.getIsConnected());
     EXPECT_EQ(log.lines(), QStringList({"Library Path " + sim.filePath("libACCEL.so"),
@@ -326,7 +295,7 @@ TEST_P(AccelInstrumentDocRecord, CarriesPageSizeAndModeFields)
 {
     SimFolder sim;
     accelInstrument instrument(sim.path());
-    setJob(instrument, QString(), PageSetup(), 320, 450);
+    setSinglePageJob(instrument, QString(), PageSetup());
     ASSERT_TRUE(bringUp(instrument, 3, QStringLiteral("127.0.0.1"), GetParam().mode));
     EXPECT_EQ(sim.call("StartDoc"),
               QStringLiteral("StartDoc(h=1, doc=1, record{doc=1, page=32000x45000, media=32000x45000, modes=%1}) = 0")
@@ -347,7 +316,7 @@ TEST(AccelInstrumentDocument, LabelsNeedContentAndAnOpenDocument)
 
     SimFolder sim;
     accelInstrument instrument(sim.path());
-    setJob(instrument, QString(), PageSetup());
+    setSinglePageJob(instrument, QString(), PageSetup());
     ASSERT_TRUE(bringUp(instrument));
     const int before = sim.calls().size();
     EXPECT_EQ(instrument.PrintLabel(QByteArray()), accelInstrument::LabelFailed);
@@ -377,7 +346,7 @@ TEST_F(AccelInstrumentChart, WorkedExampleRecordAndLog)
     accelInstrument instrument(sim.path());
     LogCollector log(instrument);
     const QString it8 = target(4, 10);
-    setJob(instrument, it8, PageSetup{4, 10, 8, 4});
+    setSinglePageJob(instrument, it8, PageSetup{4, 10, 8, 4, 320, 450});
     instrument.setTiffPath(work.filePath(QStringLiteral("chart.tif")));
     ASSERT_TRUE(bringUp(instrument));
     ASSERT_TRUE(instrument.GenerateTiff());
@@ -401,7 +370,7 @@ TEST_F(AccelInstrumentChart, OneChartPerInstrument)
 {
     SimFolder sim;
     accelInstrument instrument(sim.path());
-    setJob(instrument, target(4, 8), PageSetup{4, 10, 8, 4});
+    setSinglePageJob(instrument, target(4, 8), PageSetup{4, 10, 8, 4, 320, 450});
     instrument.setTiffPath(work.filePath(QStringLiteral("first.tif")));
     ASSERT_TRUE(bringUp(instrument));
     ASSERT_TRUE(instrument.GenerateTiff());
@@ -424,7 +393,7 @@ TEST_F(AccelInstrumentChart, MissingTargetCallsNoSdk)
     SimFolder sim;
     accelInstrument instrument(sim.path());
     LogCollector log(instrument);
-    setJob(instrument, work.filePath(QStringLiteral("absent.it8")), PageSetup());
+    setSinglePageJob(instrument, work.filePath(QStringLiteral("absent.it8")), PageSetup());
     ASSERT_TRUE(bringUp(instrument));
     const QStringList before = log.lines();
     EXPECT_FALSE(instrument.GenerateTiff());
@@ -443,7 +412,7 @@ TEST_F(AccelInstrumentChart, UnreadableTargetIsReportedTwice)
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("this is no target\n");
     junk.close();
-    setJob(instrument, junk.fileName(), PageSetup());
+    setSinglePageJob(instrument, junk.fileName(), PageSetup());
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_FALSE(instrument.GenerateTiff());
     EXPECT_EQ(log.lines().mid(log.lines().size() - 2),
@@ -456,7 +425,7 @@ TEST_F(AccelInstrumentChart, NegativeRowLengthComesFromTheTargetForTheWholeChart
 {
     SimFolder sim;
     accelInstrument instrument(sim.path());
-    setJob(instrument, target(4, 10, QStringLiteral("LGOROWLENGTH 5")), PageSetup{-1, 10, 8, 4});
+    setSinglePageJob(instrument, target(4, 10, QStringLiteral("LGOROWLENGTH 5")), PageSetup{-1, 10, 8, 4, 320, 450});
     instrument.setTiffPath(work.filePath(QStringLiteral("chart.tif")));
     ASSERT_TRUE(bringUp(instrument));
     ASSERT_TRUE(instrument.GenerateTiff());
@@ -471,7 +440,7 @@ TEST_F(AccelInstrumentChart, SdkRefusalEndsWithoutAFile)
     SimFolder sim(QStringLiteral("fail.CreateChart = 0x99"));
     accelInstrument instrument(sim.path());
     LogCollector log(instrument);
-    setJob(instrument, target(4, 8), PageSetup());
+    setSinglePageJob(instrument, target(4, 8), PageSetup());
     instrument.setTiffPath(work.filePath(QStringLiteral("chart.tif")));
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_FALSE(instrument.GenerateTiff());
@@ -484,7 +453,7 @@ TEST_F(AccelInstrumentChart, UncreatableFileIsRefusedByTheBeginCallback)
 {
     SimFolder sim;
     accelInstrument instrument(sim.path());
-    setJob(instrument, target(4, 8), PageSetup());
+    setSinglePageJob(instrument, target(4, 8), PageSetup());
     instrument.setTiffPath(work.filePath(QStringLiteral("no/such/folder/chart.tif")));
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_FALSE(instrument.GenerateTiff());

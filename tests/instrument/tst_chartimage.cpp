@@ -1,8 +1,8 @@
 // The chart TIFF as the SDK rendered it: tags read back with libtiff, every pixel
 // compared with the simulator's documented layout of the colour table.
 #include "accelinstrument.h"
-#include "accelmeasparams_st.h"
 #include "cit8toimageobj.h"
+#include "driversetup.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr unsigned long Millimetre = 3;
 constexpr int Resolution = 180;
 
 struct ChartCase
@@ -50,21 +49,9 @@ TEST_P(ChartImage, MatchesTheColourTableLaidOutByTheSdk)
     ASSERT_TRUE(sim.isValid());
 
     accelInstrument instrument(sim.path());
-    accelMeasParams_st job;
-    job.setPageWidth(Measure(Millimetre, 320));
-    job.setPageHeight(Measure(Millimetre, 450));
-    auto* page = new accelParams_st;
-    page->setIt8FilePath(it8);
-    page->setPatchCountPerRow(c.patchesPerRow);
-    page->setPatchSizeX(Measure(Millimetre, c.patchWidth));
-    page->setPatchSizeY(Measure(Millimetre, c.patchHeight));
-    page->setNumChannels(c.channels);
-    job.pages.append(page);
-    instrument.setParams(job);
+    setSinglePageJob(instrument, it8, PageSetup{c.patchesPerRow, c.patchWidth, c.patchHeight, c.channels, 320, 450});
     instrument.setTiffPath(tiff);
-    ASSERT_TRUE(instrument.InitInstrument(3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP")));
-    ASSERT_TRUE(instrument.checkAccelConnession());
-    ASSERT_TRUE(instrument.AccelStart(2, QString(), QString()));
+    ASSERT_TRUE(bringUp(instrument));
     bool ended = false;
     QObject::connect(&instrument, &accelInstrument::endCreateTiff, [&] { ended = true; });
     ASSERT_TRUE(instrument.GenerateTiff());
