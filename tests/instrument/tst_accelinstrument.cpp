@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // Collects the driver's log lines from whichever thread emits them.
 class LogCollector
 {
