@@ -186,6 +186,7 @@ bool accelInstrument::checkAccelConnession()
 
 bool accelInstrument::AccelStart(int mode, const QString& dataFilePrefix, const QString& dataFolder)
 {
+    useNoDryingList();
     m_dataFilePrefix = dataFilePrefix;
     m_dataFolder = dataFolder;
     m_docMode = mode;
@@ -328,6 +329,8 @@ void accelInstrument::cleanupACCEL()
             m_accel.functions.LoadLibraryTerminate(0);
         }
     }
+    // The SDK reads no drying list any more.
+    releaseDryingLists();
     m_library.unload();
     // The table points into the unloaded library: forget it with the handle.
     m_accel.functions = AccelFunctionTable{};
@@ -395,6 +398,8 @@ void accelInstrument::pageEndSlot(bool resp, int)
         else
             abortDocument();
     }
+    // The document has ended with its page: the SDK reads none of its drying lists any more.
+    releaseDryingLists();
     emit pageEndSignal(resp);
 }
 

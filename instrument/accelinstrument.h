@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class accelParams_st;
 
@@ -31,6 +32,10 @@ public:
     static constexpr unsigned ChartRefused = 0x800002;
     // Answer of PrintLabel for a label that cannot be sent.
     static constexpr unsigned LabelFailed = 0x800001;
+    // The driver's answer for a page it cannot set up or whose data it cannot fetch.
+    static constexpr unsigned PageFailed = 0x800001;
+    // The status callback's answer to a null handle or user, or a negative document.
+    static constexpr unsigned BadCallbackArguments = 0x20002;
 
     explicit accelInstrument(const QString& sdkFolder);
     ~accelInstrument() override;
@@ -41,6 +46,7 @@ public:
     bool InitInstrument(int connectionType, const QString& address, const QString& model);
     bool checkAccelConnession();
     bool AccelStart(int mode, const QString& dataFilePrefix, const QString& dataFolder);
+    bool accelPrintDoc();
     void doEndDoc();
     unsigned Accel_Abort();
     unsigned AccelWrite(const char* data, qint64 length);
@@ -49,6 +55,16 @@ public:
     void cleanupACCEL();
 
     bool GenerateTiff();
+
+    // Measuring pages of the open document: page is the 0-based index in the job.
+    bool StartPage(int page);
+    void fillMeasurementStruct(int page);
+    void fillArtificialDryingStruct(int page);
+    void doPageEnd();
+    void doPageMeasureProgress(const QString& text, int type);
+    // Where the drying strip starts, in whole millimetres; 0 unless a host sets it.
+    void setDryingOffset(int millimetres) { m_dryingOffset = millimetres; }
+    int getDryingOffset() const { return m_dryingOffset; }
 
     bool getIsConnected() const { return m_isConnected; }
     bool isInitialized() const { return m_accel.mHandle != nullptr; }
@@ -102,6 +118,30 @@ private:
     static unsigned BeginChartCallBack(void* const handle, int doc, const void* data, void* user);
     static unsigned ChartCallBack(void* const handle, int doc, const void* data, void* user);
     static unsigned EndChartCallBack(void* const handle, int doc, const void* data, void* user);
+
+    unsigned startPage(int page);
+    // The page filled in, or null (with a log line) when it cannot be measured.
+    accelParams_st* fillMeasurementRecord(int page);
+    accelParams_st* measurablePage(int page);
+    void useNoDryingList();
+    void releaseDryingLists();
+    static unsigned Accel_StatusCallBack(void* const handle, int doc, void* user);
+    unsigned handleStatus(void* handle, int doc);
+    unsigned receivePageData(int doc, int page);
+    void reportStatusError(void* handle);
+    static unsigned Accel_Measurement(_AccelStruct* accel, int doc, int page, QByteArray& data, QString& error);
+    void gotPageData(int page, const QByteArray& data);
+    void pageEnd(bool resp, int page);
+
+    // Tests look at the records the SDK is given through a probe of their own.
+    friend class accelInstrumentProbe;
+
+    // The artificial drying list of the current page (null and 0 when there is none)
+    // and every list the SDK may still read: kept until a page has ended.
+    const DryingRecord* m_dryingList = nullptr;
+    int m_dryingEntryCount = 0;
+    std::vector<std::vector<DryingRecord>> m_dryingLists;
+    int m_dryingOffset = 0;
 
     QString m_dataFilePrefix;
     QString m_dataFolder;

@@ -1,0 +1,240 @@
+// Following a measured page through the SDK's status callback: every status of
+// the table, the page data files and the page ends, against scripted sequences.
+#include "accelinstrumentprobe.h"
+#include "measurementdata.h"
+#include "measurementrig.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+using Progress = QList<QPair<QString, int>>;
+
+struct StatusCase
+{
+    const char* name;
+    QString scenario;
+    int docMode;
+    bool endPrint;
+    int statuses; // delivered by the SDK
+    QStringList log;
+    Progress progress;
+    QList<bool> ends;
+    QStringList answers;
+    QStringList operations; // SDK calls after MeasurePage
+};
+
+class MeasurementStatus : public ::testing::TestWithParam<StatusCase>
+{
+};
+
+TEST_P(MeasurementStatus, ActsAsTheTableSays)
+{
+    const StatusCase& c = GetParam();
+    MeasurementRig rig(c.scenario);
+    ASSERT_TRUE(rig.open({plainPage(), plainPage()}, c.docMode));
+    ASSERT_TRUE(rig.instrument().StartPage(0));
+    const int mark = rig.logLines().size();
+    if (c.endPrint)
+        rig.instrument().EndPrint(0);
+    // All statuses first, then the queued work, so the order of calls is fixed.
+    ASSERT_TRUE(rig.waitForStatuses(c.statuses));
+    ASSERT_TRUE(rig.waitUntil([&] { return rig.pageEnds().size() >= c.ends.size(); }));
+    rig.settle();
+    EXPECT_EQ(rig.logLines().mid(mark), c.log);
+    EXPECT_EQ(rig.progress(), c.progress);
+    EXPECT_EQ(rig.pageEnds(), c.ends);
+    EXPECT_EQ(rig.callbackAnswers(), c.answers);
+    EXPECT_EQ(rig.operationsAfter(QStringLiteral("MeasurePage")), c.operations);
+}
+
+const QString gjs = QStringLiteral("GetJobStatus");
+const QString release = QStringLiteral("ReleaseJobStatus");
+const QStringList fetch = {"GetJobStatus", "AllocMeasurementData", "DeallocMeasurementData"};
+const QStringList ended = {"EndDoc", "DeleteDoc"};
+const QStringList aborted = {"AbortDoc", "DeleteDoc"};
+const QString dataLine = QStringLiteral("it8 data file target.it8");
+
+QStringList zeros(int count)
+{
+    QStringList answers;
+    for (int i = 0; i < count; ++i)
+        answers << QStringLiteral("0");
+    return answers;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MeasurementStatus,
+    ::testing::Values(
+        StatusCase{"quietStatuses", "page.default = 0x100; 0x510; 0x600; 0x700; 0xb00; 0x800", 2, false, 6, {}, {},
+                   {true}, zeros(6), QStringList{gjs, gjs, gjs, gjs, gjs, gjs, release} + ended},
+        StatusCase{"waitingAfterEndPrint", "page.default = 0x200 delay=200; 0x800", 2, true, 2, {}, {}, {true},
+                   zeros(2), QStringList{gjs, gjs, release, "IsDocFinished"} + ended},
+        StatusCase{"pausedAfterEndPrint", "page.default = 0x300 delay=200; 0x800", 2, true, 2, {}, {}, {true},
+                   zeros(2), QStringList{gjs, gjs, release, "IsDocFinished"} + ended},
+        StatusCase{"waitingWithEndFlag0", "page.default = 0x200; 0x300; 0x800", 2, false, 3, {}, {}, {true},
+                   zeros(3), QStringList{gjs, gjs, gjs, release} + ended},
+        StatusCase{"endFlag1FromPageOnesData", "page.default = 0x520 data=1; 0x300; 0x800", 2, false, 3, {dataLine},
+                   {}, {true}, zeros(3),
+                   QStringList{gjs} + fetch + QStringList{gjs, gjs, release, "IsDocFinished"} + ended},
+        StatusCase{"endFlag2FromPageTwosData", "page.default = 0x520 page=2 data=1 delay=200; 0x200; 0x800", 2, true,
+                   3, {dataLine}, {}, {true}, zeros(3), QStringList{gjs} + fetch + QStringList{gjs, gjs, release} + ended},
+        StatusCase{"progress", "page.default = 0x400 progress=37; 0x410 progress=37; 0x500 progress=37; 0x800", 2,
+                   false, 4, {}, {{"37 %", 2}, {"37 %", 2}, {"37 %", 1}}, {true}, zeros(4),
+                   QStringList{gjs, gjs, gjs, gjs, release} + ended},
+        StatusCase{"dataOfAPageFetchedOnce", "page.default = 0x520 data=1; 0x520 data=1; 0x580; 0x800", 2, false, 4,
+                   {dataLine}, {}, {true}, zeros(4),
+                   QStringList{gjs} + fetch + QStringList{gjs, gjs, gjs, release} + ended},
+        StatusCase{"pageMeasuredEndsOnce", "page.default = 0x580; 0x580", 2, false, 2, {}, {}, {true}, zeros(2),
+                   QStringList{gjs, release, gjs} + ended},
+        StatusCase{"canceled", "page.default = 0x100; 0xb10", 2, false, 2, {"ACCEL_STATUS_CANCELED"}, {}, {false},
+                   zeros(2), QStringList{gjs, gjs, release} + aborted},
+        StatusCase{"errorWithCodes",
+                   "page.default = 0xf00 mAccelConnectionStatus=3 mStatus=3 mErrorCode=17 mILSErrorCode=4242", 2,
+                   false, 1,
+                   {"ACCEL_STATUS_ERROR: mErrorCode 17", "ACCEL_STATUS_ERROR: mAccelConnectionStatus 1",
+                    "ACCEL_STATUS_ERROR: mStatus 3", "ACCEL_STATUS_ERROR: mILSErrorCode 4242"},
+                   {}, {false}, zeros(1), QStringList{gjs, release, "GetErrorCodes"} + aborted},
+        StatusCase{"errorWithoutCodes", "page.default = 0xf00\nfail.GetErrorCodes = 0x55 @2", 2, false, 1,
+                   {"ACCEL_STATUS_ERROR, can't get Error codes"}, {}, {false}, zeros(1),
+                   QStringList{gjs, release, "GetErrorCodes"} + aborted},
+        StatusCase{"unknownStatus", "page.default = 0x999", 2, false, 1, {}, {}, {false}, zeros(1),
+                   QStringList{gjs, release} + aborted},
+        StatusCase{"statusUnreadable", "page.default = 0x100\nfail.GetJobStatus = 0x66", 2, false, 1,
+                   {"ACCEL_ERROR GetJobStatus error"}, {}, {false}, {"0x66"}, QStringList{gjs} + aborted},
+        StatusCase{"blockNotHandedOut", "page.default = 0x520 data=1\nfail.AllocMeasurementData = 0x1", 0, false, 1,
+                   {"ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result 8388609 err: "
+                    "ACCEL: Accel_Measurement AllocMeasurementData Error"},
+                   {}, {false}, {"0x800001"}, QStringList{gjs, gjs, "AllocMeasurementData"} + aborted},
+        StatusCase{"blockNotReleased", "page.default = 0x520 data=1\nfail.DeallocMeasurementData = 0x77 @1", 0, false,
+                   1,
+                   {"ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result 119 err: "
+                    "ACCEL: Accel_Measurement DeallocMeasurementData"},
+                   {}, {false}, {"0x77"}, QStringList{gjs} + fetch + QStringList{"DeallocMeasurementData"} + aborted},
+        StatusCase{"docMode0EndsWithTheData", "page.default = 0x520 data=1", 0, false, 1, {dataLine}, {}, {true},
+                   zeros(1), QStringList{gjs} + fetch + ended},
+        StatusCase{"docMode1WaitsForAnEnd", "page.default = 0x520 data=1", 1, false, 1, {dataLine}, {}, {}, zeros(1),
+                   QStringList{gjs} + fetch},
+        StatusCase{"docMode2WaitsForAnEnd", "page.default = 0x520 data=1", 2, false, 1, {dataLine}, {}, {}, zeros(1),
+                   QStringList{gjs} + fetch}),
+    [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
+
+TEST(MeasurementStatus, BadArgumentsAreAnsweredAndNothingElse)
+{
+    accelInstrument instrument(QStringLiteral("/nowhere"));
+    int reports = 0;
+    QObject::connect(&instrument, qOverload<const QString&, int>(&accelInstrument::addLogLine), [&] { ++reports; });
+    QObject::connect(&instrument, &accelInstrument::pageEndSignal, [&] { ++reports; });
+    int someHandle = 0;
+    const AccelStatusCallback callback = accelInstrumentProbe::statusCallback();
+    EXPECT_EQ(callback(nullptr, 1, &instrument), accelInstrument::BadCallbackArguments);
+    EXPECT_EQ(callback(&someHandle, -1, &instrument), accelInstrument::BadCallbackArguments);
+    EXPECT_EQ(callback(&someHandle, 1, nullptr), 0x20002u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reports, 0);
+}
+
+// ---- page data files ---------------------------------------------------------------------
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class MeasurementDataBlocks : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(MeasurementDataBlocks, FileHoldsEveryBlockInOrder)
+{
+    MeasurementRig rig(QStringLiteral("page.default = 0x520 data=%1").arg(GetParam()));
+    ASSERT_TRUE(rig.open({plainPage()}, 0));
+    ASSERT_TRUE(rig.instrument().StartPage(0));
+    ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
+    QByteArray expected;
+    for (int block = 0; block < GetParam(); ++block) {
+        const std::vector<uint8_t> bytes = MeasurementData::block(1, block, 20);
+        expected.append(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+    }
+    const QString path = QDir(rig.dataFolder()).filePath(QStringLiteral("meas_run_0.tmp"));
+    EXPECT_EQ(rig.dataFiles(), QStringList{path});
+    EXPECT_EQ(fileContent(path), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, MeasurementDataBlocks, ::testing::Values(0, 1, 2));
+
+struct NameCase
+{
+    const char* name;
+    QString prefix;
+    QString file;
+};
+
+class MeasurementDataName : public ::testing::TestWithParam<NameCase>
+{
+};
+
+TEST_P(MeasurementDataName, PrefixAndZeroBasedPage)
+{
+    MeasurementRig rig(QStringLiteral("page.default = 0x520 data=1"));
+    ASSERT_TRUE(rig.open({plainPage(), plainPage(), plainPage()}, 0, GetParam().prefix));
+    ASSERT_TRUE(rig.instrument().StartPage(2));
+    ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
+    const QString path = QDir(rig.dataFolder()).filePath(GetParam().file);
+    EXPECT_EQ(rig.dataFiles(), QStringList{path});
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MeasurementDataName,
+                         ::testing::Values(NameCase{"emptyPrefix", QString(), "meas__2.tmp"},
+                                           NameCase{"prefix", "run7", "meas_run7_2.tmp"},
+                                           NameCase{"prefixWithAPlaceholder", "%2x", "meas_%2x_2.tmp"}),
+                         [](const ::testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
+
+struct FolderCase
+{
+    const char* name;
+    QString scenario;
+    QString folder; // below the rig's data folder; "." stands for the current directory, given as an empty text
+    QString log;
+    QString file;   // written into folder; empty: no file
+};
+
+class MeasurementDataFolder : public ::testing::TestWithParam<FolderCase>
+{
+};
+
+TEST_P(MeasurementDataFolder, PageEndsWhateverBecameOfItsFile)
+{
+    const FolderCase& c = GetParam();
+    MeasurementRig rig(c.scenario);
+    const QDir data(rig.dataFolder());
+    const QString previous = QDir::currentPath();
+    const bool current = c.folder == QLatin1String(".");
+    if (current)
+        QDir::setCurrent(data.path());
+    ASSERT_TRUE(rig.open({plainPage()}, 0, QStringLiteral("run"), current ? QString() : data.filePath(c.folder)));
+    ASSERT_TRUE(rig.instrument().StartPage(0));
+    ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(rig.dataFiles(), QStringList{c.file.isEmpty() ? QString() : data.filePath(c.file)});
+    EXPECT_EQ(data.entryList(QDir::Files), c.file.isEmpty() ? QStringList() : QStringList{c.file});
+    EXPECT_EQ(rig.pageEnds(), QList<bool>{true});
+    EXPECT_EQ(rig.logLines().last(), QString(c.log).replace(QLatin1String("<data>"), data.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MeasurementDataFolder,
+    ::testing::Values(FolderCase{"currentDirectory", "page.default = 0x520 data=1", ".", dataLine, "meas_run_0.tmp"},
+                      FolderCase{"missingFolder", "page.default = 0x520 data=1", "missing",
+                                 "Error creating measuring data file <data>/missing/meas_run_0.tmp", QString()},
+                      FolderCase{"pageOutsideTheJob", "page.default = 0x520 page=5 data=1", "out",
+                                 "ACCEL: measurement data for page 4, which is not a page of the job", QString()}),
+    [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
+
+} // namespace
