@@ -51,7 +51,7 @@ Simulator::~Simulator()
 
 // ---- bookkeeping -----------------------------------------------------------------------------
 
-Simulator::Reply Simulator::reply(const char* operation, std::initializer_list<std::string> arguments)
+Simulator::Reply Simulator::reply(const char* operation, const std::vector<std::string>& arguments)
 {
     Reply r;
     r.operation = operation;
@@ -92,18 +92,30 @@ Simulator::Document* Simulator::document(Session* s, int32_t doc)
     return found != s->docs.end() ? &found->second : nullptr;
 }
 
-Simulator::Document* Simulator::knownDocument(const Reply& r, AccelHandle h, int32_t doc, Session** s,
-                                              uint32_t& code)
+Simulator::Call Simulator::sessionCall(const char* operation, AccelHandle h,
+                                      const std::vector<std::string>& arguments)
 {
-    *s = session(h);
-    if (!*s) {
-        code = refuse(r, SimUnknownHandle, "unknown handle");
-        return nullptr;
-    }
-    Document* d = document(*s, doc);
-    if (!d)
-        code = refuse(r, SimUnknownDocument, "unknown document");
-    return d;
+    Call c;
+    c.lock = Lock(m_mutex);
+    std::vector<std::string> all = {handleText(h)};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    c.r = reply(operation, all);
+    c.s = session(h);
+    if (!c.s)
+        c.refused = refuse(c.r, SimUnknownHandle, "unknown handle");
+    return c;
+}
+
+Simulator::Call Simulator::documentCall(const char* operation, AccelHandle h, int32_t doc,
+                                       const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> all = {"doc=" + number(doc)};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    Call c = sessionCall(operation, h, all);
+    c.d = document(c.s, doc);
+    if (c.s && !c.d)
+        c.refused = refuse(c.r, SimUnknownDocument, "unknown document");
+    return c;
 }
 
 std::string Simulator::handleText(AccelHandle h)
@@ -148,10 +160,12 @@ void Simulator::retire(Players players, Lock& lock)
 {
     Players toJoin;
     for (auto& player : players) {
-        if (player && player->onPlayerThread())
+        if (player && player->onPlayerThread()) {
+            player->stop();
             m_retired.push_back(std::move(player));
-        else if (player)
+        } else if (player) {
             toJoin.push_back(std::move(player));
+        }
     }
     lock.unlock();
     // Joined without the lock: a status callback in flight may still call in.
@@ -264,122 +278,111 @@ AccelHandle Simulator::initialize(int32_t flags)
 
 uint32_t Simulator::setPrinter(AccelHandle h, const char* model, int64_t length)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("SetPrinter", {handleText(h), textArgument("model", model, length)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
+    Call c = sessionCall("SetPrinter", h, {textArgument("model", model, length)});
+    if (!c.s)
+        return c.refused;
     if (!validText(model, length))
-        return refuse(r, SimBadArgument, "model text null or its length outside 1 to 254");
-    if (s->connectionOpen)
-        return refuse(r, SimWrongOrder, "the printer cannot change while connected");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    s->printer.assign(model, size_t(length));
-    return accept(r);
+        return refuse(c.r, SimBadArgument, "model text null or its length outside 1 to 254");
+    if (c.s->connectionOpen)
+        return refuse(c.r, SimWrongOrder, "the printer cannot change while connected");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.s->printer.assign(model, size_t(length));
+    return accept(c.r);
 }
 
 uint32_t Simulator::terminate(AccelHandle h, int32_t flags)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("Terminate", {handleText(h), "flags=" + number(flags)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
+    Call c = sessionCall("Terminate", h, {"flags=" + number(flags)});
+    if (!c.s)
+        return c.refused;
     if (flags != 0)
-        return refuse(r, SimBadArgument, "flags not 0");
-    if (s->charts > 0)
-        return refuse(r, SimBusy, "a chart is being generated");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    Players players = takeSessionPlayers(*s);
+        return refuse(c.r, SimBadArgument, "flags not 0");
+    if (c.s->charts > 0)
+        return refuse(c.r, SimBusy, "a chart is being generated");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    Players players = takeSessionPlayers(*c.s);
     m_sessions.erase(h);
-    accept(r);
-    retire(std::move(players), lock);
+    accept(c.r);
+    retire(std::move(players), c.lock);
     return SimOk;
 }
 
 uint32_t Simulator::open(AccelHandle h, int32_t connectionCode, const char* address, int64_t length)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("Open", {handleText(h), "code=" + number(connectionCode),
-                                   textArgument("address", address, length)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
+    Call c = sessionCall("Open", h, {"code=" + number(connectionCode), textArgument("address", address, length)});
+    if (!c.s)
+        return c.refused;
     if (!validText(address, length))
-        return refuse(r, SimBadArgument, "address text null or its length outside 1 to 254");
+        return refuse(c.r, SimBadArgument, "address text null or its length outside 1 to 254");
     if (connectionCode != 0 && connectionCode != 1 && connectionCode != 4)
-        return refuse(r, SimBadArgument, "connection code not 0, 1 or 4");
-    if (s->printer.empty())
-        return refuse(r, SimWrongOrder, "no printer set");
-    if (s->connectionOpen)
-        return refuse(r, SimWrongOrder, "connection already open");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    s->connectionOpen = true;
-    s->connectionCode = connectionCode;
-    return accept(r);
+        return refuse(c.r, SimBadArgument, "connection code not 0, 1 or 4");
+    if (c.s->printer.empty())
+        return refuse(c.r, SimWrongOrder, "no printer set");
+    if (c.s->connectionOpen)
+        return refuse(c.r, SimWrongOrder, "connection already open");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.s->connectionOpen = true;
+    c.s->connectionCode = connectionCode;
+    return accept(c.r);
 }
 
 uint32_t Simulator::close(AccelHandle h)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("Close", {handleText(h)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
-    if (!s->connectionOpen)
-        return refuse(r, SimNotConnected, "connection not open");
-    if (s->charts > 0)
-        return refuse(r, SimBusy, "a chart is being generated");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    s->connectionOpen = false;
-    return accept(r);
+    Call c = sessionCall("Close", h, {});
+    if (!c.s)
+        return c.refused;
+    if (!c.s->connectionOpen)
+        return refuse(c.r, SimNotConnected, "connection not open");
+    if (c.s->charts > 0)
+        return refuse(c.r, SimBusy, "a chart is being generated");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.s->connectionOpen = false;
+    return accept(c.r);
+}
+
+Simulator::Call Simulator::connectionQuery(const char* operation, AccelHandle h, const void* record)
+{
+    Call c = sessionCall(operation, h, {"record=" + pointerText(record)});
+    if (!c.s)
+        return c;
+    if (!record)
+        c.refused = refuse(c.r, SimBadArgument, "no record");
+    else if (!c.s->connectionOpen)
+        c.refused = refuse(c.r, SimNotConnected, "connection not open");
+    else if (const uint32_t f = fault(c.r))
+        c.refused = refuse(c.r, f, "scenario fault");
+    return c;
 }
 
 uint32_t Simulator::getConnectionInfo(AccelHandle h, void* record)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("GetConnectionInfo", {handleText(h), "record=" + pointerText(record)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
-    if (!record)
-        return refuse(r, SimBadArgument, "no record");
-    if (!s->connectionOpen)
-        return refuse(r, SimNotConnected, "connection not open");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
+    Call c = connectionQuery("GetConnectionInfo", h, record);
+    if (c.refused)
+        return c.refused;
     ConnectionInfoRecord info = {};
-    info.mField0 = s->connectionCode;
+    info.mField0 = c.s->connectionCode;
     info.mConnectionStatus = m_scenario.connectionStatus;
     std::memcpy(record, &info, sizeof info);
-    return accept(r, "status=" + number(info.mConnectionStatus));
+    return accept(c.r, "status=" + number(info.mConnectionStatus));
 }
 
 uint32_t Simulator::getErrorCodes(AccelHandle h, void* record)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("GetErrorCodes", {handleText(h), "record=" + pointerText(record)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
-    if (!record)
-        return refuse(r, SimBadArgument, "no record");
-    if (!s->connectionOpen)
-        return refuse(r, SimNotConnected, "connection not open");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
+    Call c = connectionQuery("GetErrorCodes", h, record);
+    if (c.refused)
+        return c.refused;
     ErrorRecord errors = {};
-    errors.mAccelConnectionStatus = s->errors.accelConnectionStatus;
-    errors.mStatus = s->errors.status;
-    errors.mErrorCode = s->errors.errorCode;
-    errors.mILSErrorCode = s->errors.ilsErrorCode;
+    errors.mAccelConnectionStatus = c.s->errors.accelConnectionStatus;
+    errors.mStatus = c.s->errors.status;
+    errors.mErrorCode = c.s->errors.errorCode;
+    errors.mILSErrorCode = c.s->errors.ilsErrorCode;
     std::strncpy(errors.mVersion, m_scenario.version.c_str(), sizeof errors.mVersion - 1);
     std::memcpy(record, &errors, sizeof errors);
-    return accept(r, "codes=" + number(errors.mAccelConnectionStatus) + "," + number(errors.mStatus) + ","
+    return accept(c.r, "codes=" + number(errors.mAccelConnectionStatus) + "," + number(errors.mStatus) + ","
                          + number(errors.mErrorCode) + "," + number(errors.mILSErrorCode));
 }
 
@@ -387,45 +390,38 @@ uint32_t Simulator::getErrorCodes(AccelHandle h, void* record)
 
 uint32_t Simulator::createDoc(AccelHandle h, int32_t* doc)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("CreateDoc", {handleText(h), "doc=" + pointerText(doc)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
+    Call c = sessionCall("CreateDoc", h, {"doc=" + pointerText(doc)});
+    if (!c.s)
+        return c.refused;
     if (!doc)
-        return refuse(r, SimBadArgument, "no place for the document id");
-    if (!s->connectionOpen)
-        return refuse(r, SimNotConnected, "connection not open");
-    if (s->lastDoc == INT32_MAX)
-        return refuse(r, SimBadArgument, "document ids used up");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    *doc = ++s->lastDoc;
-    s->docs[*doc];
-    return accept(r, "doc=" + number(*doc));
+        return refuse(c.r, SimBadArgument, "no place for the document id");
+    if (!c.s->connectionOpen)
+        return refuse(c.r, SimNotConnected, "connection not open");
+    if (c.s->lastDoc == INT32_MAX)
+        return refuse(c.r, SimBadArgument, "document ids used up");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    *doc = ++c.s->lastDoc;
+    c.s->docs[*doc];
+    return accept(c.r, "doc=" + number(*doc));
 }
 
 uint32_t Simulator::setDocText(const char* operation, AccelHandle h, int32_t doc, const char* text, int64_t length)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply(operation, {handleText(h), "doc=" + number(doc), textArgument("text", text, length)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall(operation, h, doc, {textArgument("text", text, length)});
+    if (!c.d)
+        return c.refused;
     if (!validText(text, length))
-        return refuse(r, SimBadArgument, "text null or its length outside 1 to 254");
-    if (d->state != DocState::Created)
-        return refuse(r, SimWrongOrder, "document already started");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    return accept(r);
+        return refuse(c.r, SimBadArgument, "text null or its length outside 1 to 254");
+    if (c.d->state != DocState::Created)
+        return refuse(c.r, SimWrongOrder, "document already started");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    return accept(c.r);
 }
 
 uint32_t Simulator::startDoc(AccelHandle h, int32_t doc, const void* record)
 {
-    Lock lock(m_mutex);
     std::string recordText = "record=null";
     const auto* rec = static_cast<const DocRecord*>(record);
     if (rec) {
@@ -434,160 +430,125 @@ uint32_t Simulator::startDoc(AccelHandle h, int32_t doc, const void* record)
                      + number(rec->mMediaHeight) + ", modes=" + number(rec->mModeA) + ","
                      + number(rec->mModeB) + "," + number(rec->mModeC) + "}";
     }
-    const Reply r = reply("StartDoc", {handleText(h), "doc=" + number(doc), recordText});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall("StartDoc", h, doc, {recordText});
+    if (!c.d)
+        return c.refused;
     if (!rec)
-        return refuse(r, SimBadArgument, "no record");
-    if (d->state != DocState::Created)
-        return refuse(r, SimWrongOrder, "document already started");
+        return refuse(c.r, SimBadArgument, "no record");
+    if (c.d->state != DocState::Created)
+        return refuse(c.r, SimWrongOrder, "document already started");
     if (rec->mDocId != doc)
-        return refuse(r, SimBadRecord, "record names another document");
+        return refuse(c.r, SimBadRecord, "record names another document");
     if (rec->mPageWidth <= 0 || rec->mPageHeight <= 0)
-        return refuse(r, SimBadRecord, "page size not positive");
+        return refuse(c.r, SimBadRecord, "page size not positive");
     if (rec->mDocNameLength < 0 || rec->mDocNameLength > MaxDocTextLength || rec->mUserNameLength < 0
         || rec->mUserNameLength > MaxDocTextLength)
-        return refuse(r, SimBadRecord, "name length outside 0 to 1024");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    d->state = DocState::Started;
-    return accept(r);
+        return refuse(c.r, SimBadRecord, "name length outside 0 to 1024");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.d->state = DocState::Started;
+    return accept(c.r);
 }
 
 uint32_t Simulator::endDoc(AccelHandle h, int32_t doc)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("EndDoc", {handleText(h), "doc=" + number(doc)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
-    if (d->charting)
-        return refuse(r, SimBusy, "a chart is being generated");
-    if (!running(d->state))
-        return refuse(r, SimWrongOrder, "document not started, or ended");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    d->state = DocState::Ended;
-    auto player = std::move(d->player);
-    accept(r);
-    retire(std::move(player), lock);
-    return SimOk;
+    return stopDocument("EndDoc", h, doc, DocState::Ended);
 }
 
 uint32_t Simulator::abortDoc(AccelHandle h, int32_t doc)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("AbortDoc", {handleText(h), "doc=" + number(doc)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
-    if (d->charting)
-        return refuse(r, SimBusy, "a chart is being generated");
-    if (d->state == DocState::Ended || d->state == DocState::Aborted)
-        return refuse(r, SimWrongOrder, "document already ended");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    d->state = DocState::Aborted;
-    auto player = std::move(d->player);
-    accept(r);
-    retire(std::move(player), lock);
+    return stopDocument("AbortDoc", h, doc, DocState::Aborted);
+}
+
+uint32_t Simulator::stopDocument(const char* operation, AccelHandle h, int32_t doc, DocState state)
+{
+    Call c = documentCall(operation, h, doc, {});
+    if (!c.d)
+        return c.refused;
+    if (c.d->charting)
+        return refuse(c.r, SimBusy, "a chart is being generated");
+    // A document ends once; only a started one can end normally, any can be aborted.
+    const bool stoppable = state == DocState::Ended ? running(c.d->state)
+                                                    : c.d->state != DocState::Ended && c.d->state != DocState::Aborted;
+    if (!stoppable)
+        return refuse(c.r, SimWrongOrder, "document not started, or already ended");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.d->state = state;
+    auto player = std::move(c.d->player);
+    accept(c.r);
+    retire(std::move(player), c.lock);
     return SimOk;
 }
 
 uint32_t Simulator::deleteDoc(AccelHandle h, int32_t doc)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("DeleteDoc", {handleText(h), "doc=" + number(doc)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
-    if (running(d->state))
-        return refuse(r, SimWrongOrder, "document still running; end or abort it first");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    s->docs.erase(doc);
-    return accept(r);
+    Call c = documentCall("DeleteDoc", h, doc, {});
+    if (!c.d)
+        return c.refused;
+    if (running(c.d->state))
+        return refuse(c.r, SimWrongOrder, "document still running; end or abort it first");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.s->docs.erase(doc);
+    return accept(c.r);
 }
 
 uint32_t Simulator::printDoc(AccelHandle h, int32_t doc, AccelStatusCallback callback, void* user)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("PrintDoc", {handleText(h), "doc=" + number(doc), "callback=" + pointerText(
-                                           reinterpret_cast<const void*>(callback)),
-                                       "user=" + pointerText(user)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall("PrintDoc", h, doc,
+                          {"callback=" + pointerText(reinterpret_cast<const void*>(callback)),
+                           "user=" + pointerText(user)});
+    if (!c.d)
+        return c.refused;
     if (!callback)
-        return refuse(r, SimBadArgument, "no status callback");
-    if (d->state != DocState::Started)
-        return refuse(r, SimWrongOrder, "document not started, or already printing");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    d->state = DocState::Printing;
-    d->callback = callback;
-    d->user = user;
-    d->playerSerial = ++m_playerCount;
-    const uint64_t serial = d->playerSerial;
-    d->player = std::make_unique<StatusPlayer>(
+        return refuse(c.r, SimBadArgument, "no status callback");
+    if (c.d->state != DocState::Started)
+        return refuse(c.r, SimWrongOrder, "document not started, or already printing");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.d->state = DocState::Printing;
+    c.d->callback = callback;
+    c.d->user = user;
+    c.d->playerSerial = ++m_playerCount;
+    const uint64_t serial = c.d->playerSerial;
+    c.d->player = std::make_unique<StatusPlayer>(
         [this, h, doc, serial](int32_t page, const StatusStep& step) { deliverStatus(h, doc, serial, page, step); },
         m_scenario.statusDelayMs);
-    return accept(r);
+    return accept(c.r);
 }
 
 uint32_t Simulator::setPrintOption(AccelHandle h, int32_t doc, int32_t option)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("SetPrintOption", {handleText(h), "doc=" + number(doc), "option=" + number(option)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
-    if (d->state == DocState::Ended || d->state == DocState::Aborted)
-        return refuse(r, SimWrongOrder, "document already ended");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    return accept(r);
+    Call c = documentCall("SetPrintOption", h, doc, {"option=" + number(option)});
+    if (!c.d)
+        return c.refused;
+    if (c.d->state == DocState::Ended || c.d->state == DocState::Aborted)
+        return refuse(c.r, SimWrongOrder, "document already ended");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    return accept(c.r);
 }
 
 uint32_t Simulator::releaseJobStatus(AccelHandle h, int32_t doc)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("ReleaseJobStatus", {handleText(h), "doc=" + number(doc)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    if (!knownDocument(r, h, doc, &s, code))
-        return code;
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    return accept(r);
+    Call c = documentCall("ReleaseJobStatus", h, doc, {});
+    if (!c.d)
+        return c.refused;
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    return accept(c.r);
 }
 
 uint32_t Simulator::isDocFinished(AccelHandle h, int32_t doc)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("IsDocFinished", {handleText(h), "doc=" + number(doc)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
+    Call c = documentCall("IsDocFinished", h, doc, {});
+    if (!c.d)
         return 0; // not a finished document of this session
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    const uint32_t finished = !d->player || d->player->idle() ? 1 : 0;
-    m_trace.write(r.operation + "(" + r.arguments + ") = " + number(finished));
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    const uint32_t finished = !c.d->player || c.d->player->idle() ? 1 : 0;
+    m_trace.write(c.r.operation + "(" + c.r.arguments + ") = " + number(finished));
     return finished;
 }
 
@@ -596,7 +557,6 @@ uint32_t Simulator::isDocFinished(AccelHandle h, int32_t doc)
 uint32_t Simulator::measurePage(AccelHandle h, int32_t doc, const void* dryingList, int64_t dryingCount,
                                 const void* record, int64_t flags)
 {
-    Lock lock(m_mutex);
     const auto* rec = static_cast<const MeasurementRecord*>(record);
     std::string recordText = "record=null";
     if (rec) {
@@ -605,35 +565,33 @@ uint32_t Simulator::measurePage(AccelHandle h, int32_t doc, const void* dryingLi
                      + number(rec->mPatchSizeHeight) + ", start=" + number(rec->mStartPositionX) + ","
                      + number(rec->mStartPositionY) + ", chartType=" + number(rec->mchartType) + "}";
     }
-    const Reply r = reply("MeasurePage", {handleText(h), "doc=" + number(doc), "drying=" + pointerText(dryingList),
-                                          "count=" + number(dryingCount), recordText, "flags=" + number(flags)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall("MeasurePage", h, doc,
+                          {"drying=" + pointerText(dryingList), "count=" + number(dryingCount), recordText,
+                           "flags=" + number(flags)});
+    if (!c.d)
+        return c.refused;
     if (!rec || flags != 1)
-        return refuse(r, SimBadArgument, "no record, or flags not 1");
+        return refuse(c.r, SimBadArgument, "no record, or flags not 1");
     if (dryingCount < 0 || dryingCount > MaxDryingEntries || (dryingCount > 0 && !dryingList))
-        return refuse(r, SimBadArgument, "drying list does not match its count");
-    if (d->state != DocState::Printing)
-        return refuse(r, SimWrongOrder, "document not printing");
+        return refuse(c.r, SimBadArgument, "drying list does not match its count");
+    if (c.d->state != DocState::Printing)
+        return refuse(c.r, SimWrongOrder, "document not printing");
     const int64_t patches = int64_t(rec->mPatchCountX) * int64_t(rec->mPatchCountY);
     if (rec->mPageNumber < 1 || rec->mPatchCountX < 1 || rec->mPatchCountY < 1
         || patches > MeasurementData::MaxPatches)
-        return refuse(r, SimBadRecord, "page number or patch counts out of range");
+        return refuse(c.r, SimBadRecord, "page number or patch counts out of range");
     const auto* drying = static_cast<const DryingRecord*>(dryingList);
     for (int64_t i = 0; i < dryingCount; ++i) {
         if (drying[i].mDryTime < 0 || drying[i].mPositionY < 0)
-            return refuse(r, SimBadRecord, "drying entry " + number(i) + " with a negative time or position");
+            return refuse(c.r, SimBadRecord, "drying entry " + number(i) + " with a negative time or position");
     }
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    PageData& page = d->pages[rec->mPageNumber];
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    PageData& page = c.d->pages[rec->mPageNumber];
     page.patchCount = int32_t(patches);
     page.dataCount = 0;
-    d->player->enqueue(rec->mPageNumber, m_scenario.stepsForPage(rec->mPageNumber));
-    return accept(r);
+    c.d->player->enqueue(rec->mPageNumber, m_scenario.stepsForPage(rec->mPageNumber));
+    return accept(c.r);
 }
 
 void Simulator::deliverStatus(AccelHandle h, int32_t doc, uint64_t serial, int32_t measuredPage,
@@ -678,138 +636,117 @@ void Simulator::deliverStatus(AccelHandle h, int32_t doc, uint64_t serial, int32
 
 uint32_t Simulator::getJobStatus(AccelHandle h, int32_t doc, void* record)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("GetJobStatus", {handleText(h), "doc=" + number(doc), "record=" + pointerText(record)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall("GetJobStatus", h, doc, {"record=" + pointerText(record)});
+    if (!c.d)
+        return c.refused;
     if (!record)
-        return refuse(r, SimBadArgument, "no record");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    std::memcpy(record, &d->status, sizeof d->status);
-    return accept(r, "status=" + CallTrace::code(uint32_t(d->status.mJobStatus)) + " page="
-                         + number(d->status.mCurrentPage));
+        return refuse(c.r, SimBadArgument, "no record");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    std::memcpy(record, &c.d->status, sizeof c.d->status);
+    return accept(c.r, "status=" + CallTrace::code(uint32_t(c.d->status.mJobStatus)) + " page="
+                         + number(c.d->status.mCurrentPage));
 }
 
 void* Simulator::allocMeasurementData(AccelHandle h, int32_t doc, int32_t page, int32_t index, int32_t flags)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("AllocMeasurementData", {handleText(h), "doc=" + number(doc), "page=" + number(page),
-                                                   "index=" + number(index), "flags=" + number(flags)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
+    Call c = documentCall("AllocMeasurementData", h, doc,
+                          {"page=" + number(page), "index=" + number(index), "flags=" + number(flags)});
+    if (!c.d)
         return nullptr;
-    const auto found = d->pages.find(page);
-    if (flags != -1)
-        refuse(r, SimBadArgument, "flags not -1");
-    else if (found == d->pages.end() || index < 0 || index >= found->second.dataCount)
-        refuse(r, SimBadArgument, "no such data block for the page");
-    else if (const uint32_t f = fault(r))
-        refuse(r, f, "scenario fault");
-    else {
-        auto block = std::make_unique<Block>();
-        block->bytes = MeasurementData::block(page, index, found->second.patchCount);
-        block->doc = doc;
-        block->header.mPage = page;
-        block->header.mIndex = index;
-        block->header.mData = block->bytes.data();
-        block->header.mLength = int32_t(block->bytes.size());
-        void* const answer = &block->header;
-        accept(r, "length=" + number(block->header.mLength));
-        s->blocks[answer] = std::move(block);
-        return answer;
+    const auto found = c.d->pages.find(page);
+    if (flags != -1) {
+        refuse(c.r, SimBadArgument, "flags not -1");
+        return nullptr;
     }
-    return nullptr;
+    if (found == c.d->pages.end() || index < 0 || index >= found->second.dataCount) {
+        refuse(c.r, SimBadArgument, "no such data block for the page");
+        return nullptr;
+    }
+    if (const uint32_t f = fault(c.r)) {
+        refuse(c.r, f, "scenario fault");
+        return nullptr;
+    }
+    auto block = std::make_unique<Block>();
+    block->bytes = MeasurementData::block(page, index, found->second.patchCount);
+    block->doc = doc;
+    block->header.mPage = page;
+    block->header.mIndex = index;
+    block->header.mData = block->bytes.data();
+    block->header.mLength = int32_t(block->bytes.size());
+    void* const answer = &block->header;
+    accept(c.r, "length=" + number(block->header.mLength));
+    c.s->blocks[answer] = std::move(block);
+    return answer;
 }
 
 uint32_t Simulator::deallocMeasurementData(AccelHandle h, int32_t doc, void* block)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("DeallocMeasurementData", {handleText(h), "doc=" + number(doc),
-                                                     "block=" + pointerText(block)});
-    Session* s = session(h);
-    if (!s)
-        return refuse(r, SimUnknownHandle, "unknown handle");
+    Call c = sessionCall("DeallocMeasurementData", h, {"doc=" + number(doc), "block=" + pointerText(block)});
+    if (!c.s)
+        return c.refused;
     // Looked up, never dereferenced: the pointer may be anything.
-    const auto found = s->blocks.find(block);
-    if (found == s->blocks.end() || found->second->doc != doc)
-        return refuse(r, SimBadArgument, "not a block handed out for this document");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    s->blocks.erase(found);
-    return accept(r);
+    const auto found = c.s->blocks.find(block);
+    if (found == c.s->blocks.end() || found->second->doc != doc)
+        return refuse(c.r, SimBadArgument, "not a block handed out for this document");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.s->blocks.erase(found);
+    return accept(c.r);
 }
 
 // ---- raw data and labels ---------------------------------------------------------------------
 
 uint32_t Simulator::write(AccelHandle h, int32_t doc, const char* bytes, int64_t length)
 {
-    Lock lock(m_mutex);
     const bool readable = bytes && length >= 1 && length <= MaxWriteLength;
-    const Reply r = reply("Write", {handleText(h), "doc=" + number(doc),
-                                    readable ? "bytes=" + CallTrace::text(bytes, length) : "bytes=" + pointerText(bytes),
-                                    "length=" + number(length)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    const std::string bytesText = readable ? CallTrace::text(bytes, length) : pointerText(bytes);
+    Call c = documentCall("Write", h, doc, {"bytes=" + bytesText, "length=" + number(length)});
+    if (!c.d)
+        return c.refused;
     if (!readable)
-        return refuse(r, SimBadArgument, "bytes null or length outside 1 to 16 MiB");
-    if (!running(d->state))
-        return refuse(r, SimWrongOrder, "document not started, or ended");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    if (d->labelOpen)
-        d->labelBytes += length;
-    return accept(r);
+        return refuse(c.r, SimBadArgument, "bytes null or length outside 1 to 16 MiB");
+    if (!running(c.d->state))
+        return refuse(c.r, SimWrongOrder, "document not started, or ended");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    if (c.d->labelOpen)
+        c.d->labelBytes += length;
+    return accept(c.r);
 }
 
-uint32_t Simulator::setLabelOffset(AccelHandle h, int32_t doc, int32_t a, int32_t b, int32_t c)
+uint32_t Simulator::setLabelOffset(AccelHandle h, int32_t doc, int32_t first, int32_t second, int32_t third)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("SetLabelOffset", {handleText(h), "doc=" + number(doc), "a=" + number(a),
-                                             "b=" + number(b), "c=" + number(c)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
-    if (a < 0 || b < 0 || c < 0)
-        return refuse(r, SimBadArgument, "negative offset");
-    if (!running(d->state))
-        return refuse(r, SimWrongOrder, "document not started, or ended");
-    if (d->labelOpen)
-        return refuse(r, SimWrongOrder, "a label is already open");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    d->labelOpen = true;
-    d->labelBytes = 0;
-    return accept(r);
+    Call c = documentCall("SetLabelOffset", h, doc,
+                          {"a=" + number(first), "b=" + number(second), "c=" + number(third)});
+    if (!c.d)
+        return c.refused;
+    if (first < 0 || second < 0 || third < 0)
+        return refuse(c.r, SimBadArgument, "negative offset");
+    if (!running(c.d->state))
+        return refuse(c.r, SimWrongOrder, "document not started, or ended");
+    if (c.d->labelOpen)
+        return refuse(c.r, SimWrongOrder, "a label is already open");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.d->labelOpen = true;
+    c.d->labelBytes = 0;
+    return accept(c.r);
 }
 
 uint32_t Simulator::endLabel(AccelHandle h, int32_t doc, int32_t flag)
 {
-    Lock lock(m_mutex);
-    const Reply r = reply("EndLabel", {handleText(h), "doc=" + number(doc), "flag=" + number(flag)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall("EndLabel", h, doc, {"flag=" + number(flag)});
+    if (!c.d)
+        return c.refused;
     if (flag != 1)
-        return refuse(r, SimBadArgument, "flag not 1");
-    if (!d->labelOpen || d->labelBytes == 0)
-        return refuse(r, SimWrongOrder, "no label opened and written");
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
-    d->labelOpen = false;
-    return accept(r, "label=" + number(d->labelBytes) + " bytes");
+        return refuse(c.r, SimBadArgument, "flag not 1");
+    if (!c.d->labelOpen || c.d->labelBytes == 0)
+        return refuse(c.r, SimWrongOrder, "no label opened and written");
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
+    c.d->labelOpen = false;
+    return accept(c.r, "label=" + number(c.d->labelBytes) + " bytes");
 }
 
 // ---- chart -----------------------------------------------------------------------------------
@@ -818,7 +755,6 @@ uint32_t Simulator::createChart(AccelHandle h, int32_t doc, const void* record, 
                                 AccelChartCallback line, AccelChartCallback begin, AccelChartCallback end,
                                 void* user)
 {
-    Lock lock(m_mutex);
     const auto* rec = static_cast<const ChartRecord*>(record);
     std::string recordText = "record=null";
     if (rec) {
@@ -829,31 +765,27 @@ uint32_t Simulator::createChart(AccelHandle h, int32_t doc, const void* record, 
                      + ", dpi=" + number(rec->mResolutionX) + "x" + number(rec->mResolutionY)
                      + ", type=" + number(rec->mChartType) + "}";
     }
-    const Reply r = reply("CreateChart", {handleText(h), "doc=" + number(doc), recordText,
-                                          "a=" + number(a), "b=" + number(b)});
-    Session* s = nullptr;
-    uint32_t code = 0;
-    Document* d = knownDocument(r, h, doc, &s, code);
-    if (!d)
-        return code;
+    Call c = documentCall("CreateChart", h, doc, {recordText, "a=" + number(a), "b=" + number(b)});
+    if (!c.d)
+        return c.refused;
     if (!rec || !line || !begin || !end || a != 0 || b != 0)
-        return refuse(r, SimBadArgument, "record or callback missing, or a, b not 0");
-    if (!running(d->state))
-        return refuse(r, SimWrongOrder, "document not started, or ended");
-    if (d->charting)
-        return refuse(r, SimBusy, "a chart is being generated");
+        return refuse(c.r, SimBadArgument, "record or callback missing, or a, b not 0");
+    if (!running(c.d->state))
+        return refuse(c.r, SimWrongOrder, "document not started, or ended");
+    if (c.d->charting)
+        return refuse(c.r, SimBusy, "a chart is being generated");
     ChartLayout layout;
     std::string why;
     if (!layout.fromRecord(*rec, why))
-        return refuse(r, SimBadRecord, why);
-    if (const uint32_t f = fault(r))
-        return refuse(r, f, "scenario fault");
+        return refuse(c.r, SimBadRecord, why);
+    if (const uint32_t f = fault(c.r))
+        return refuse(c.r, f, "scenario fault");
 
-    d->charting = true;
-    ++s->charts;
+    c.d->charting = true;
+    ++c.s->charts;
     const ChartRenderer renderer(layout, rec, m_scenario.chartBatchLines);
     const bool onCaller = m_scenario.chartOnCallerThread;
-    lock.unlock();
+    c.lock.unlock();
 
     const ChartRenderer::Callbacks callbacks{line, begin, end, user};
     const auto trace = [this](const std::string& text) { m_trace.write(text); };
@@ -865,13 +797,13 @@ uint32_t Simulator::createChart(AccelHandle h, int32_t doc, const void* record, 
         sdkThread.join();
     }
 
-    lock.lock();
+    c.lock.lock();
     // Neither the session nor the document can go while charts > 0 and charting hold them.
-    --s->charts;
-    d->charting = false;
+    --c.s->charts;
+    c.d->charting = false;
     if (answer != 0)
-        return refuse(r, answer, "a callback stopped the chart");
-    return accept(r, "image=" + number(layout.width()) + "x" + number(layout.height()) + " batch="
+        return refuse(c.r, answer, "a callback stopped the chart");
+    return accept(c.r, "image=" + number(layout.width()) + "x" + number(layout.height()) + " batch="
                          + number(renderer.batchLines()));
 }
 

@@ -59,7 +59,7 @@ public:
     void* allocMeasurementData(AccelHandle h, int32_t doc, int32_t page, int32_t index, int32_t flags);
     uint32_t deallocMeasurementData(AccelHandle h, int32_t doc, void* block);
     uint32_t write(AccelHandle h, int32_t doc, const char* bytes, int64_t length);
-    uint32_t setLabelOffset(AccelHandle h, int32_t doc, int32_t a, int32_t b, int32_t c);
+    uint32_t setLabelOffset(AccelHandle h, int32_t doc, int32_t first, int32_t second, int32_t third);
     uint32_t endLabel(AccelHandle h, int32_t doc, int32_t flag);
     uint32_t createChart(AccelHandle h, int32_t doc, const void* record, int32_t a, int32_t b,
                          AccelChartCallback line, AccelChartCallback begin, AccelChartCallback end, void* user);
@@ -115,15 +115,29 @@ private:
 
     Simulator() = default;
 
-    Reply reply(const char* operation, std::initializer_list<std::string> arguments);
+    // One call on a session or a document: the lock held, the reply to trace, what it names.
+    struct Call
+    {
+        Lock lock;
+        Reply r;
+        Session* s = nullptr;
+        Document* d = nullptr;
+        uint32_t refused = 0; // the answer when the handle or the document is unknown
+    };
+
+    Reply reply(const char* operation, const std::vector<std::string>& arguments);
     uint32_t accept(const Reply& r, const std::string& detail = std::string());
     uint32_t refuse(const Reply& r, uint32_t code, const std::string& reason);
     uint32_t fault(const Reply& r) const;
 
     Session* session(AccelHandle h);
     Document* document(Session* s, int32_t doc);
-    // Checks handle and document; refuses (and answers non-zero in code) when either is unknown.
-    Document* knownDocument(const Reply& r, AccelHandle h, int32_t doc, Session** s, uint32_t& code);
+    Call sessionCall(const char* operation, AccelHandle h, const std::vector<std::string>& arguments);
+    Call documentCall(const char* operation, AccelHandle h, int32_t doc, const std::vector<std::string>& arguments);
+    // GetConnectionInfo and GetErrorCodes: a record to fill over the open connection.
+    Call connectionQuery(const char* operation, AccelHandle h, const void* record);
+    // EndDoc and AbortDoc: the document's status thread stops, the document takes state.
+    uint32_t stopDocument(const char* operation, AccelHandle h, int32_t doc, DocState state);
     std::string handleText(AccelHandle h);
     static std::string textArgument(const char* name, const char* bytes, int64_t length);
     static bool validText(const char* bytes, int64_t length);

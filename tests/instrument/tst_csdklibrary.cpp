@@ -18,7 +18,8 @@ TEST(CSdkLibrary, LibraryPathIsTheFolderAndThePlatformsFileName)
 TEST(CSdkLibrary, LoadsTheSimulatorAndFindsItsEntryPoint)
 {
     CSdkLibrary library;
-    ASSERT_TRUE(library.load(CSdkLibrary::libraryPath(QStringLiteral(ACCEL_SIM_DIR)))) << library.errorText().toStdString();
+    ASSERT_TRUE(library.load(CSdkLibrary::libraryPath(QStringLiteral(ACCEL_SIM_DIR))))
+        << library.errorText().toStdString();
     EXPECT_TRUE(library.isLoaded());
     EXPECT_NE(library.module(), nullptr);
     const AccelLoadFunction load = library.loadFunction();

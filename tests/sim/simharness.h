@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
 #include <string>
 
 // A private copy of the simulator in a temporary folder, beside the scenario
@@ -35,6 +36,14 @@ private:
     AccelFunctionTable m_table = {};
     uint32_t m_bindAnswer = ~0u;
     QByteArray m_sdkFolder;
+};
+
+// Base of the rows of a table of cases: gtest names and prints each row by its name.
+struct NamedCase
+{
+    const char* name;
+
+    friend std::ostream& operator<<(std::ostream& out, const NamedCase& c) { return out << c.name; }
 };
 
 // The DocRecord the driver writes for a document of this page size (hundredths of a millimetre).

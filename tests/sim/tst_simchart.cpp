@@ -1,3 +1,4 @@
+#include "simerror.h"
 #include "simharness.h"
 
 #include <gtest/gtest.h>
@@ -79,9 +80,8 @@ struct ChartCapture
     }
 };
 
-struct ChartCase
+struct ChartCase : NamedCase
 {
-    const char* name;
     int32_t channels;
     int32_t perRow;
     int32_t patches;
@@ -97,11 +97,6 @@ struct ChartCase
     int expectedMaxBatch;
     bool onCaller;
 };
-
-std::ostream& operator<<(std::ostream& out, const ChartCase& c)
-{
-    return out << c.name;
-}
 
 uint8_t tableByte(int patch, int channel)
 {
@@ -138,9 +133,7 @@ ChartRecord chartRecord(const ChartCase& c, std::vector<uint8_t>& table)
     return r;
 }
 
-class SimChart : public ::testing::TestWithParam<ChartCase>
-{
-};
+using SimChart = ::testing::TestWithParam<ChartCase>;
 
 TEST_P(SimChart, RendersTheColourTableOnTheChartGeometryBatchByBatch)
 {
@@ -210,11 +203,10 @@ const ChartCase chartCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Charts, SimChart, ::testing::ValuesIn(chartCases),
-                         [](const ::testing::TestParamInfo<ChartCase>& info) { return info.param.name; });
+                         ::testing::PrintToStringParamName());
 
-struct StopCase
+struct StopCase : NamedCase
 {
-    const char* name;
     uint32_t beginAnswer;
     int refuseBatch;
     uint32_t endAnswer;
@@ -223,14 +215,7 @@ struct StopCase
     int expectedEnds;
 };
 
-std::ostream& operator<<(std::ostream& out, const StopCase& c)
-{
-    return out << c.name;
-}
-
-class SimChartStop : public ::testing::TestWithParam<StopCase>
-{
-};
+using SimChartStop = ::testing::TestWithParam<StopCase>;
 
 TEST_P(SimChartStop, ARefusingCallbackStopsTheChartWithItsAnswer)
 {
@@ -266,22 +251,14 @@ const StopCase stopCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Charts, SimChartStop, ::testing::ValuesIn(stopCases),
-                         [](const ::testing::TestParamInfo<StopCase>& info) { return info.param.name; });
+                         ::testing::PrintToStringParamName());
 
-struct RejectCase
+struct RejectCase : NamedCase
 {
-    const char* name;
     void (*spoil)(ChartRecord&);
 };
 
-std::ostream& operator<<(std::ostream& out, const RejectCase& c)
-{
-    return out << c.name;
-}
-
-class SimChartReject : public ::testing::TestWithParam<RejectCase>
-{
-};
+using SimChartReject = ::testing::TestWithParam<RejectCase>;
 
 TEST_P(SimChartReject, ARecordNoDeviceCanLayOutIsRefusedWithoutCallbacks)
 {
@@ -296,7 +273,7 @@ TEST_P(SimChartReject, ARecordNoDeviceCanLayOutIsRefusedWithoutCallbacks)
     capture.sdk = &sim.sdk();
     EXPECT_EQ(sim.sdk().CreateChart(h, doc, &record, 0, 0, ChartCapture::line, ChartCapture::begin,
                                     ChartCapture::end, &capture),
-              0xa0000005u);
+              SimBadRecord);
     EXPECT_EQ(capture.begins + capture.batches + capture.ends, 0);
 }
 
@@ -314,6 +291,6 @@ const RejectCase rejectCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Charts, SimChartReject, ::testing::ValuesIn(rejectCases),
-                         [](const ::testing::TestParamInfo<RejectCase>& info) { return info.param.name; });
+                         ::testing::PrintToStringParamName());
 
 } // namespace

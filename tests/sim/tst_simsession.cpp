@@ -1,3 +1,4 @@
+#include "simerror.h"
 #include "simharness.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,6 @@
 
 namespace {
 
-constexpr uint32_t BadArgument = 0xa0000001;
-constexpr uint32_t UnknownHandle = 0xa0000002;
-constexpr uint32_t UnknownDocument = 0xa0000003;
-constexpr uint32_t WrongOrder = 0xa0000004;
-constexpr uint32_t BadRecord = 0xa0000005;
-constexpr uint32_t NotConnected = 0xa0000006;
-constexpr uint32_t NotSupported = 0xa0000008;
 
 struct Identity
 {
@@ -70,23 +64,15 @@ TEST(SimSession, TheScenarioSetsVersionAndConnectionState)
     EXPECT_EQ(id.version, "ILS20EP fw 3.1 #2");
 }
 
-struct FaultCase
+struct FaultCase : NamedCase
 {
-    const char* name;
     const char* scenario;
     // Runs the calls after start(); answers the one the fault aims at.
     std::function<uint32_t(const SimHarness&, AccelHandle)> call;
     uint32_t expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const FaultCase& c)
-{
-    return out << c.name;
-}
-
-class SimFault : public ::testing::TestWithParam<FaultCase>
-{
-};
+using SimFault = ::testing::TestWithParam<FaultCase>;
 
 TEST_P(SimFault, AnOperationFailsWithTheScriptedCode)
 {
@@ -117,7 +103,7 @@ const FaultCase faultCases[] = {
          const int32_t doc = const_cast<SimHarness&>(s).startDocument(h);
          return doc == 0 ? s.sdk().EndDoc(h, 1) : 0u;
      },
-     WrongOrder},
+     SimWrongOrder},
     {"InitializeAnswersNull", "fail.Initialize = 1 @2\n",
      [](const SimHarness& s, AccelHandle) { return s.sdk().Initialize(0) ? 0u : 1u; }, 1},
     {"EndLabel", "fail.EndLabel = 0x31\n",
@@ -131,24 +117,16 @@ const FaultCase faultCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Session, SimFault, ::testing::ValuesIn(faultCases),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+                         ::testing::PrintToStringParamName());
 
-struct MisuseCase
+struct MisuseCase : NamedCase
 {
-    const char* name;
     // Gets a started session with a started document; answers the misused call.
     std::function<uint32_t(const AccelFunctionTable&, AccelHandle, int32_t)> call;
     uint32_t expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const MisuseCase& c)
-{
-    return out << c.name;
-}
-
-class SimMisuse : public ::testing::TestWithParam<MisuseCase>
-{
-};
+using SimMisuse = ::testing::TestWithParam<MisuseCase>;
 
 TEST_P(SimMisuse, IsRefusedWithACodeAndLeavesTheSessionWorking)
 {
@@ -168,19 +146,20 @@ int anyObject;
 
 const MisuseCase misuseCases[] = {
     {"NullHandle", [](const AccelFunctionTable& t, AccelHandle, int32_t d) { return t.EndDoc(nullptr, d); },
-     UnknownHandle},
+     SimUnknownHandle},
     {"ForeignHandle", [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.Close(&anyObject); },
-     UnknownHandle},
+     SimUnknownHandle},
     {"UnknownDocument", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.EndDoc(h, d + 1); },
-     UnknownDocument},
-    {"NegativeDocument", [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.PrintDoc(h, -1, nullptr, nullptr); },
-     UnknownDocument},
+     SimUnknownDocument},
+    {"NegativeDocument",
+     [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.PrintDoc(h, -1, nullptr, nullptr); },
+     SimUnknownDocument},
     {"StartDocTwice",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          const DocRecord r = docRecord(d, 32000, 45000);
          return t.StartDoc(h, d, &r);
      },
-     WrongOrder},
+     SimWrongOrder},
     {"DocRecordOfAnotherDocument",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          int32_t other = 0;
@@ -188,7 +167,7 @@ const MisuseCase misuseCases[] = {
          const DocRecord r = docRecord(other + 5, 32000, 45000);
          return t.StartDoc(h, other, &r);
      },
-     BadRecord},
+     SimBadRecord},
     {"DocRecordWithoutPageSize",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          int32_t other = 0;
@@ -196,112 +175,106 @@ const MisuseCase misuseCases[] = {
          const DocRecord r = docRecord(other, 0, 45000);
          return t.StartDoc(h, other, &r);
      },
-     BadRecord},
+     SimBadRecord},
     {"NamesAfterStartDoc",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.SetPlatformName(h, d, "Windows", 7); },
-     WrongOrder},
+     SimWrongOrder},
     {"MeasurePageBeforePrintDoc",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          std::vector<uint8_t> record(sizeof(MeasurementRecord));
          return t.MeasurePage(h, d, nullptr, 0, record.data(), 1);
      },
-     WrongOrder},
+     SimWrongOrder},
     {"PrintDocWithoutCallback",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.PrintDoc(h, d, nullptr, nullptr); },
-     BadArgument},
+     SimBadArgument},
     {"EndLabelWithoutLabel", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.EndLabel(h, d, 1); },
-     WrongOrder},
+     SimWrongOrder},
     {"EmptyLabel",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          t.SetLabelOffset(h, d, 1, 1, 0);
          return t.EndLabel(h, d, 1);
      },
-     WrongOrder},
+     SimWrongOrder},
     {"WriteOfNoBytes", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.Write(h, d, "x", 0); },
-     BadArgument},
+     SimBadArgument},
     {"WriteOfNegativeLength",
-     [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.Write(h, d, "x", -5); }, BadArgument},
+     [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.Write(h, d, "x", -5); }, SimBadArgument},
     {"TextOf255Bytes",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          const std::string model(255, 'M');
          return t.SetPrinter(h, model.data(), 255);
      },
-     BadArgument},
+     SimBadArgument},
     {"SecondOpen", [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.Open(h, 4, "10.0.0.7", 8); },
-     WrongOrder},
+     SimWrongOrder},
     {"DeleteRunningDocument", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.DeleteDoc(h, d); },
-     WrongOrder},
+     SimWrongOrder},
     {"DeallocOfAForeignBlock",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.DeallocMeasurementData(h, d, &anyObject); },
-     BadArgument},
+     SimBadArgument},
     {"NullRecords",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          const uint32_t answers[] = {t.GetJobStatus(h, d, nullptr), t.GetConnectionInfo(h, nullptr),
                                      t.GetErrorCodes(h, nullptr), t.StartDoc(h, d, nullptr)};
-         return std::all_of(std::begin(answers), std::end(answers), [](uint32_t a) { return a == BadArgument; })
-                    ? BadArgument
+         return std::all_of(std::begin(answers), std::end(answers), [](uint32_t a) { return a == SimBadArgument; })
+                    ? SimBadArgument
                     : 0u;
      },
-     BadArgument},
+     SimBadArgument},
     {"ChartArgumentsNotZero",
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          ChartRecord r = {};
          return t.CreateChart(h, d, &r, 1, 0, nullptr, nullptr, nullptr, nullptr);
      },
-     BadArgument},
-    {"UnusedSlot", [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.unused36[7](); }, NotSupported},
+     SimBadArgument},
+    {"UnusedSlot", [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.unused36[7](); }, SimNotSupported},
     {"SecondLoadLibraryInitialize",
-     [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.LoadLibraryInitialize(256, "/x", 2, "/t", 2, 0, nullptr); },
-     WrongOrder},
+     [](const AccelFunctionTable& t, AccelHandle, int32_t) {
+         return t.LoadLibraryInitialize(256, "/x", 2, "/t", 2, 0, nullptr);
+     },
+     SimWrongOrder},
 };
 
 INSTANTIATE_TEST_SUITE_P(Session, SimMisuse, ::testing::ValuesIn(misuseCases),
-                         [](const ::testing::TestParamInfo<MisuseCase>& info) { return info.param.name; });
+                         ::testing::PrintToStringParamName());
 
 TEST(SimSession, CallsOutOfOrderBeforeASessionAreRefused)
 {
     SimHarness sim;
     const AccelFunctionTable& t = sim.sdk();
     EXPECT_EQ(t.Initialize(0), nullptr);
-    EXPECT_EQ(t.LoadLibraryTerminate(0), WrongOrder);
-    EXPECT_EQ(t.LoadLibraryInitialize(256, "/x", 0, "/t", 2, 0, nullptr), BadArgument);
-    EXPECT_EQ(t.LoadLibraryInitialize(3, "/x", 2, "/t", 2, 0, nullptr), BadArgument);
+    EXPECT_EQ(t.LoadLibraryTerminate(0), SimWrongOrder);
+    EXPECT_EQ(t.LoadLibraryInitialize(256, "/x", 0, "/t", 2, 0, nullptr), SimBadArgument);
+    EXPECT_EQ(t.LoadLibraryInitialize(3, "/x", 2, "/t", 2, 0, nullptr), SimBadArgument);
     ASSERT_EQ(t.LoadLibraryInitialize(256, "/x", 2, "/t", 2, 0, nullptr), 0u);
     EXPECT_EQ(t.Initialize(1), nullptr);
     AccelHandle h = t.Initialize(0);
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(t.Open(h, 4, "10.0.0.7", 8), WrongOrder); // no printer set
+    EXPECT_EQ(t.Open(h, 4, "10.0.0.7", 8), SimWrongOrder); // no printer set
     int32_t doc = 0;
-    EXPECT_EQ(t.CreateDoc(h, &doc), NotConnected);
+    EXPECT_EQ(t.CreateDoc(h, &doc), SimNotConnected);
     EXPECT_EQ(t.SetPrinter(h, "ILS30EP", 7), 0u);
-    EXPECT_EQ(t.Open(h, 9, "10.0.0.7", 8), BadArgument); // unknown connection code
-    EXPECT_EQ(t.Close(h), NotConnected);
+    EXPECT_EQ(t.Open(h, 9, "10.0.0.7", 8), SimBadArgument); // unknown connection code
+    EXPECT_EQ(t.Close(h), SimNotConnected);
     // A second session is independent.
     AccelHandle other = t.Initialize(0);
     EXPECT_NE(other, h);
     EXPECT_EQ(t.Terminate(other, 0), 0u);
-    EXPECT_EQ(t.Terminate(other, 0), UnknownHandle);
+    EXPECT_EQ(t.Terminate(other, 0), SimUnknownHandle);
     EXPECT_EQ(t.LoadLibraryTerminate(0), 0u);
-    EXPECT_EQ(t.Close(h), UnknownHandle); // the library took its sessions along
+    EXPECT_EQ(t.Close(h), SimUnknownHandle); // the library took its sessions along
 }
 
-struct BindCase
+struct BindCase : NamedCase
 {
-    const char* name;
     const char* scenario;
     int64_t tableSize;
     bool ownModule;
     uint32_t expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const BindCase& c)
-{
-    return out << c.name;
-}
-
-class SimBind : public ::testing::TestWithParam<BindCase>
-{
-};
+using SimBind = ::testing::TestWithParam<BindCase>;
 
 TEST_P(SimBind, LoadFunctionChecksItsArgumentsAndTheScenario)
 {
@@ -320,24 +293,24 @@ TEST_P(SimBind, LoadFunctionChecksItsArgumentsAndTheScenario)
 
 const BindCase bindCases[] = {
     {"TableOf352Bytes", "", 352, true, 0},
-    {"TableOf344Bytes", "", 344, true, 0xa0000009},
-    {"ForeignModule", "", 352, false, BadArgument},
+    {"TableOf344Bytes", "", 344, true, SimBadTable},
+    {"ForeignModule", "", 352, false, SimBadArgument},
     {"ScriptedFailure", "fail.LoadFunction = 5\n", 352, true, 5},
-    {"UnknownKey", "colour = blue\n", 352, true, 0xa000000a},
-    {"NoEqualsSign", "version ILS30EP\n", 352, true, 0xa000000a},
-    {"UnknownOperation", "fail.Print = 1\n", 352, true, 0xa000000a},
-    {"FaultCodeZero", "fail.Open = 0\n", 352, true, 0xa000000a},
-    {"BatchOver64", "chart.batch = 65\n", 352, true, 0xa000000a},
-    {"ThreadNeitherSdkNorCaller", "chart.thread = main\n", 352, true, 0xa000000a},
+    {"UnknownKey", "colour = blue\n", 352, true, SimBadScenario},
+    {"NoEqualsSign", "version ILS30EP\n", 352, true, SimBadScenario},
+    {"UnknownOperation", "fail.Print = 1\n", 352, true, SimBadScenario},
+    {"FaultCodeZero", "fail.Open = 0\n", 352, true, SimBadScenario},
+    {"BatchOver64", "chart.batch = 65\n", 352, true, SimBadScenario},
+    {"ThreadNeitherSdkNorCaller", "chart.thread = main\n", 352, true, SimBadScenario},
     {"OctalLookingNumberIsDecimal", "connection = 010\n", 352, true, 0},
-    {"ProgressOnAStatusWithoutPercentage", "page.1 = 0x520 progress=5\n", 352, true, 0xa000000a},
-    {"PageZero", "page.0 = 0x100\n", 352, true, 0xa000000a},
-    {"StatusCodeNotANumber", "page.default = ready\n", 352, true, 0xa000000a},
-    {"NumberBeyond32Bits", "connection = 0x100000000\n", 352, true, 0xa000000a},
+    {"ProgressOnAStatusWithoutPercentage", "page.1 = 0x520 progress=5\n", 352, true, SimBadScenario},
+    {"PageZero", "page.0 = 0x100\n", 352, true, SimBadScenario},
+    {"StatusCodeNotANumber", "page.default = ready\n", 352, true, SimBadScenario},
+    {"NumberBeyond32Bits", "connection = 0x100000000\n", 352, true, SimBadScenario},
 };
 
 INSTANTIATE_TEST_SUITE_P(Session, SimBind, ::testing::ValuesIn(bindCases),
-                         [](const ::testing::TestParamInfo<BindCase>& info) { return info.param.name; });
+                         ::testing::PrintToStringParamName());
 
 TEST(SimSession, TheTraceRecordsEveryCallInOrderWithItsAnswer)
 {
