@@ -194,12 +194,12 @@ TEST_P(SimChart, RendersTheColourTableOnTheChartGeometryBatchByBatch)
 
 // Sizes: 8500 hundredths at 72 dpi = 240.9 -> 240 px; patch 1000 -> 28 px, 800 -> 22 px.
 const ChartCase chartCases[] = {
-    {"FourChannelsOnAnSdkThread", 4, 4, 12, 1000, 800, 8500, 8000, 72, 72, "", 240, 226, 64, false},
-    {"ThreeChannelsWhiteBackgroundPaddedRow", 3, 5, 7, 700, 700, 8000, 7000, 100, 100, "chart.batch = 10\n", 314,
+    {{"FourChannelsOnAnSdkThread"}, 4, 4, 12, 1000, 800, 8500, 8000, 72, 72, "", 240, 226, 64, false},
+    {{"ThreeChannelsWhiteBackgroundPaddedRow"}, 3, 5, 7, 700, 700, 8000, 7000, 100, 100, "chart.batch = 10\n", 314,
      275, 10, false},
-    {"SixChannelsOnTheCallerThread", 6, 2, 4, 1200, 900, 6900, 7400, 150, 120,
+    {{"SixChannelsOnTheCallerThread"}, 6, 2, 4, 1200, 900, 6900, 7400, 150, 120,
      "chart.thread = caller\nchart.batch = 1\n", 407, 349, 1, true},
-    {"OneChannelManyBatches", 1, 10, 100, 500, 500, 9540, 10600, 300, 300, "", 1126, 1251, 64, false},
+    {{"OneChannelManyBatches"}, 1, 10, 100, 500, 500, 9540, 10600, 300, 300, "", 1126, 1251, 64, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Charts, SimChart, ::testing::ValuesIn(chartCases),
@@ -245,9 +245,9 @@ TEST_P(SimChartStop, ARefusingCallbackStopsTheChartWithItsAnswer)
 }
 
 const StopCase stopCases[] = {
-    {"BeginRefuses", 0x800002, 0, 0, 0x800002, 0, 0},
-    {"ThirdBatchRefuses", 0, 3, 0, 0x800002, 3, 0},
-    {"EndAnswerIsPassedOn", 0, 0, 0x55, 0x55, 29, 1}, // 226 lines in batches of 8
+    {{"BeginRefuses"}, 0x800002, 0, 0, 0x800002, 0, 0},
+    {{"ThirdBatchRefuses"}, 0, 3, 0, 0x800002, 3, 0},
+    {{"EndAnswerIsPassedOn"}, 0, 0, 0x55, 0x55, 29, 1}, // 226 lines in batches of 8
 };
 
 INSTANTIATE_TEST_SUITE_P(Charts, SimChartStop, ::testing::ValuesIn(stopCases),
@@ -278,16 +278,16 @@ TEST_P(SimChartReject, ARecordNoDeviceCanLayOutIsRefusedWithoutCallbacks)
 }
 
 const RejectCase rejectCases[] = {
-    {"NoColourTable", [](ChartRecord& r) { r.mColorTable = nullptr; }},
-    {"ChannelCodeOfThreeChannels", [](ChartRecord& r) { r.mChannelCode = 2; }},
-    {"MoreChannelsThanTheBackgroundHolds", [](ChartRecord& r) { r.mChannelCount = 33; r.mChannelCode = 255; }},
-    {"ZeroResolution", [](ChartRecord& r) { r.mResolutionY = 0; }},
-    {"NegativeChartWidth", [](ChartRecord& r) { r.mChartWidth = -8500; }},
-    {"PatchBelowOnePixel", [](ChartRecord& r) { r.mPatchWidth = 10; }},
-    {"PatchesWiderThanTheChart", [](ChartRecord& r) { r.mPatchesPerRow = 12; r.mPatchCount = 12; }},
-    {"NoPatchesPerRow", [](ChartRecord& r) { r.mPatchesPerRow = 0; }},
-    {"ChartTypeThree", [](ChartRecord& r) { r.mChartType = 3; }},
-    {"ImageOverAMillionPixelsHigh", [](ChartRecord& r) { r.mChartHeight = INT32_MAX; r.mResolutionY = 9600; }},
+    {{"NoColourTable"}, [](ChartRecord& r) { r.mColorTable = nullptr; }},
+    {{"ChannelCodeOfThreeChannels"}, [](ChartRecord& r) { r.mChannelCode = 2; }},
+    {{"MoreChannelsThanTheBackgroundHolds"}, [](ChartRecord& r) { r.mChannelCount = 33; r.mChannelCode = 255; }},
+    {{"ZeroResolution"}, [](ChartRecord& r) { r.mResolutionY = 0; }},
+    {{"NegativeChartWidth"}, [](ChartRecord& r) { r.mChartWidth = -8500; }},
+    {{"PatchBelowOnePixel"}, [](ChartRecord& r) { r.mPatchWidth = 10; }},
+    {{"PatchesWiderThanTheChart"}, [](ChartRecord& r) { r.mPatchesPerRow = 12; r.mPatchCount = 12; }},
+    {{"NoPatchesPerRow"}, [](ChartRecord& r) { r.mPatchesPerRow = 0; }},
+    {{"ChartTypeThree"}, [](ChartRecord& r) { r.mChartType = 3; }},
+    {{"ImageOverAMillionPixelsHigh"}, [](ChartRecord& r) { r.mChartHeight = INT32_MAX; r.mResolutionY = 9600; }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Charts, SimChartReject, ::testing::ValuesIn(rejectCases),

@@ -250,11 +250,11 @@ TEST_P(SimMeasurementFault, ScriptedFaultsReachTheStatusCallback)
 }
 
 const MeasurementFaultCase measurementFaults[] = {
-    {"AllocFails", "fail.AllocMeasurementData = 1\n",
+    {{"AllocFails"}, "fail.AllocMeasurementData = 1\n",
      {{0x400, 1, 10, 0, 0, 0, 0, 0, 0}, {0x520, 1, 0, 0, 0, 1, 0, 0, -1}, {0x580, 1, 0, 0, 0, 0, 0, 0, 0}}, 0},
-    {"DeallocFails", "fail.DeallocMeasurementData = 0x99\n",
+    {{"DeallocFails"}, "fail.DeallocMeasurementData = 0x99\n",
      {{0x400, 1, 10, 0, 0, 0, 0, 0, 0}, {0x520, 1, 0, 0, 0, 1, 0, 0, -1}, {0x580, 1, 0, 0, 0, 0, 0, 0, 0}}, 0},
-    {"SecondJobStatusFails", "fail.GetJobStatus = 0x77 @2\n",
+    {{"SecondJobStatusFails"}, "fail.GetJobStatus = 0x77 @2\n",
      {{0x400, 1, 10, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0}, {0x580, 1, 0, 0, 0, 0, 0, 0, 0}}, 0x77},
 };
 

@@ -85,28 +85,28 @@ TEST_P(SimFault, AnOperationFailsWithTheScriptedCode)
 }
 
 const FaultCase faultCases[] = {
-    {"OpenAlways", "fail.Open = 0x1234\n",
+    {{"OpenAlways"}, "fail.Open = 0x1234\n",
      [](const SimHarness& s, AccelHandle h) { return s.sdk().Open(h, 4, "10.0.0.7", 8); }, 0x1234},
-    {"OnlyTheSecondOpen", "fail.Open = 0x1234 @2\n",
+    {{"OnlyTheSecondOpen"}, "fail.Open = 0x1234 @2\n",
      [](const SimHarness& s, AccelHandle h) {
          const uint32_t first = s.sdk().Open(h, 4, "10.0.0.7", 8);
          s.sdk().Close(h);
          return first == 0 ? s.sdk().Open(h, 4, "10.0.0.7", 8) : first;
      },
      0x1234},
-    {"GetConnectionInfo", "fail.GetConnectionInfo = 7\n",
+    {{"GetConnectionInfo"}, "fail.GetConnectionInfo = 7\n",
      [](const SimHarness& s, AccelHandle h) { return identify(s, h).infoAnswer; }, 7},
-    {"GetErrorCodes", "fail.GetErrorCodes = 8\n",
+    {{"GetErrorCodes"}, "fail.GetErrorCodes = 8\n",
      [](const SimHarness& s, AccelHandle h) { return identify(s, h).errorAnswer; }, 8},
-    {"StartDocLeavesTheDocumentUnstarted", "fail.StartDoc = 0x42\n",
+    {{"StartDocLeavesTheDocumentUnstarted"}, "fail.StartDoc = 0x42\n",
      [](const SimHarness& s, AccelHandle h) {
          const int32_t doc = const_cast<SimHarness&>(s).startDocument(h);
          return doc == 0 ? s.sdk().EndDoc(h, 1) : 0u;
      },
      SimWrongOrder},
-    {"InitializeAnswersNull", "fail.Initialize = 1 @2\n",
+    {{"InitializeAnswersNull"}, "fail.Initialize = 1 @2\n",
      [](const SimHarness& s, AccelHandle) { return s.sdk().Initialize(0) ? 0u : 1u; }, 1},
-    {"EndLabel", "fail.EndLabel = 0x31\n",
+    {{"EndLabel"}, "fail.EndLabel = 0x31\n",
      [](const SimHarness& s, AccelHandle h) {
          const int32_t doc = const_cast<SimHarness&>(s).startDocument(h);
          s.sdk().SetLabelOffset(h, doc, 1, 1, 0);
@@ -145,22 +145,22 @@ TEST_P(SimMisuse, IsRefusedWithACodeAndLeavesTheSessionWorking)
 int anyObject;
 
 const MisuseCase misuseCases[] = {
-    {"NullHandle", [](const AccelFunctionTable& t, AccelHandle, int32_t d) { return t.EndDoc(nullptr, d); },
+    {{"NullHandle"}, [](const AccelFunctionTable& t, AccelHandle, int32_t d) { return t.EndDoc(nullptr, d); },
      SimUnknownHandle},
-    {"ForeignHandle", [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.Close(&anyObject); },
+    {{"ForeignHandle"}, [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.Close(&anyObject); },
      SimUnknownHandle},
-    {"UnknownDocument", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.EndDoc(h, d + 1); },
+    {{"UnknownDocument"}, [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.EndDoc(h, d + 1); },
      SimUnknownDocument},
-    {"NegativeDocument",
+    {{"NegativeDocument"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.PrintDoc(h, -1, nullptr, nullptr); },
      SimUnknownDocument},
-    {"StartDocTwice",
+    {{"StartDocTwice"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          const DocRecord r = docRecord(d, 32000, 45000);
          return t.StartDoc(h, d, &r);
      },
      SimWrongOrder},
-    {"DocRecordOfAnotherDocument",
+    {{"DocRecordOfAnotherDocument"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          int32_t other = 0;
          t.CreateDoc(h, &other);
@@ -168,7 +168,7 @@ const MisuseCase misuseCases[] = {
          return t.StartDoc(h, other, &r);
      },
      SimBadRecord},
-    {"DocRecordWithoutPageSize",
+    {{"DocRecordWithoutPageSize"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          int32_t other = 0;
          t.CreateDoc(h, &other);
@@ -176,44 +176,45 @@ const MisuseCase misuseCases[] = {
          return t.StartDoc(h, other, &r);
      },
      SimBadRecord},
-    {"NamesAfterStartDoc",
+    {{"NamesAfterStartDoc"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.SetPlatformName(h, d, "Windows", 7); },
      SimWrongOrder},
-    {"MeasurePageBeforePrintDoc",
+    {{"MeasurePageBeforePrintDoc"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          std::vector<uint8_t> record(sizeof(MeasurementRecord));
          return t.MeasurePage(h, d, nullptr, 0, record.data(), 1);
      },
      SimWrongOrder},
-    {"PrintDocWithoutCallback",
+    {{"PrintDocWithoutCallback"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.PrintDoc(h, d, nullptr, nullptr); },
      SimBadArgument},
-    {"EndLabelWithoutLabel", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.EndLabel(h, d, 1); },
+    {{"EndLabelWithoutLabel"},
+     [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.EndLabel(h, d, 1); },
      SimWrongOrder},
-    {"EmptyLabel",
+    {{"EmptyLabel"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          t.SetLabelOffset(h, d, 1, 1, 0);
          return t.EndLabel(h, d, 1);
      },
      SimWrongOrder},
-    {"WriteOfNoBytes", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.Write(h, d, "x", 0); },
+    {{"WriteOfNoBytes"}, [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.Write(h, d, "x", 0); },
      SimBadArgument},
-    {"WriteOfNegativeLength",
+    {{"WriteOfNegativeLength"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.Write(h, d, "x", -5); }, SimBadArgument},
-    {"TextOf255Bytes",
+    {{"TextOf255Bytes"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          const std::string model(255, 'M');
          return t.SetPrinter(h, model.data(), 255);
      },
      SimBadArgument},
-    {"SecondOpen", [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.Open(h, 4, "10.0.0.7", 8); },
+    {{"SecondOpen"}, [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.Open(h, 4, "10.0.0.7", 8); },
      SimWrongOrder},
-    {"DeleteRunningDocument", [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.DeleteDoc(h, d); },
+    {{"DeleteRunningDocument"}, [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.DeleteDoc(h, d); },
      SimWrongOrder},
-    {"DeallocOfAForeignBlock",
+    {{"DeallocOfAForeignBlock"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) { return t.DeallocMeasurementData(h, d, &anyObject); },
      SimBadArgument},
-    {"NullRecords",
+    {{"NullRecords"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          const uint32_t answers[] = {t.GetJobStatus(h, d, nullptr), t.GetConnectionInfo(h, nullptr),
                                      t.GetErrorCodes(h, nullptr), t.StartDoc(h, d, nullptr)};
@@ -222,14 +223,15 @@ const MisuseCase misuseCases[] = {
                     : 0u;
      },
      SimBadArgument},
-    {"ChartArgumentsNotZero",
+    {{"ChartArgumentsNotZero"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          ChartRecord r = {};
          return t.CreateChart(h, d, &r, 1, 0, nullptr, nullptr, nullptr, nullptr);
      },
      SimBadArgument},
-    {"UnusedSlot", [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.unused36[7](); }, SimNotSupported},
-    {"SecondLoadLibraryInitialize",
+    {{"UnusedSlot"}, [](const AccelFunctionTable& t, AccelHandle, int32_t) { return t.unused36[7](); },
+     SimNotSupported},
+    {{"SecondLoadLibraryInitialize"},
      [](const AccelFunctionTable& t, AccelHandle, int32_t) {
          return t.LoadLibraryInitialize(256, "/x", 2, "/t", 2, 0, nullptr);
      },
@@ -292,21 +294,21 @@ TEST_P(SimBind, LoadFunctionChecksItsArgumentsAndTheScenario)
 }
 
 const BindCase bindCases[] = {
-    {"TableOf352Bytes", "", 352, true, 0},
-    {"TableOf344Bytes", "", 344, true, SimBadTable},
-    {"ForeignModule", "", 352, false, SimBadArgument},
-    {"ScriptedFailure", "fail.LoadFunction = 5\n", 352, true, 5},
-    {"UnknownKey", "colour = blue\n", 352, true, SimBadScenario},
-    {"NoEqualsSign", "version ILS30EP\n", 352, true, SimBadScenario},
-    {"UnknownOperation", "fail.Print = 1\n", 352, true, SimBadScenario},
-    {"FaultCodeZero", "fail.Open = 0\n", 352, true, SimBadScenario},
-    {"BatchOver64", "chart.batch = 65\n", 352, true, SimBadScenario},
-    {"ThreadNeitherSdkNorCaller", "chart.thread = main\n", 352, true, SimBadScenario},
-    {"OctalLookingNumberIsDecimal", "connection = 010\n", 352, true, 0},
-    {"ProgressOnAStatusWithoutPercentage", "page.1 = 0x520 progress=5\n", 352, true, SimBadScenario},
-    {"PageZero", "page.0 = 0x100\n", 352, true, SimBadScenario},
-    {"StatusCodeNotANumber", "page.default = ready\n", 352, true, SimBadScenario},
-    {"NumberBeyond32Bits", "connection = 0x100000000\n", 352, true, SimBadScenario},
+    {{"TableOf352Bytes"}, "", 352, true, 0},
+    {{"TableOf344Bytes"}, "", 344, true, SimBadTable},
+    {{"ForeignModule"}, "", 352, false, SimBadArgument},
+    {{"ScriptedFailure"}, "fail.LoadFunction = 5\n", 352, true, 5},
+    {{"UnknownKey"}, "colour = blue\n", 352, true, SimBadScenario},
+    {{"NoEqualsSign"}, "version ILS30EP\n", 352, true, SimBadScenario},
+    {{"UnknownOperation"}, "fail.Print = 1\n", 352, true, SimBadScenario},
+    {{"FaultCodeZero"}, "fail.Open = 0\n", 352, true, SimBadScenario},
+    {{"BatchOver64"}, "chart.batch = 65\n", 352, true, SimBadScenario},
+    {{"ThreadNeitherSdkNorCaller"}, "chart.thread = main\n", 352, true, SimBadScenario},
+    {{"OctalLookingNumberIsDecimal"}, "connection = 010\n", 352, true, 0},
+    {{"ProgressOnAStatusWithoutPercentage"}, "page.1 = 0x520 progress=5\n", 352, true, SimBadScenario},
+    {{"PageZero"}, "page.0 = 0x100\n", 352, true, SimBadScenario},
+    {{"StatusCodeNotANumber"}, "page.default = ready\n", 352, true, SimBadScenario},
+    {{"NumberBeyond32Bits"}, "connection = 0x100000000\n", 352, true, SimBadScenario},
 };
 
 INSTANTIATE_TEST_SUITE_P(Session, SimBind, ::testing::ValuesIn(bindCases),
