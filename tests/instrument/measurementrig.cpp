@@ -17,14 +17,14 @@ MeasurementRig::MeasurementRig(const QString& scenario)
     QObject::connect(
         &m_instrument, qOverload<const QString&, int>(&accelInstrument::addLogLine), &m_instrument,
         [this](const QString& line, int) {
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard<std::mutex> lock(m_mutex);
             m_logLines << line;
         },
         Qt::DirectConnection);
     QObject::connect(
         &m_instrument, &accelInstrument::MeasureDataSignal, &m_instrument,
         [this](const QString& file) {
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard<std::mutex> lock(m_mutex);
             m_dataFiles << file;
         },
         Qt::DirectConnection);
@@ -95,13 +95,13 @@ void MeasurementRig::settle()
 
 QStringList MeasurementRig::logLines() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_logLines;
 }
 
 QStringList MeasurementRig::dataFiles() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_dataFiles;
 }
 

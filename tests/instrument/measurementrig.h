@@ -6,12 +6,12 @@
 #include "simfolder.h"
 
 #include <QList>
-#include <QMutex>
 #include <QPair>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
+#include <mutex>
 
 // An instrument measuring pages against a private copy of the simulator, with
 // everything it reports recorded in order, from whichever thread it came.
@@ -53,7 +53,8 @@ private:
     SimFolder m_sim;
     QTemporaryDir m_data;
     accelInstrument m_instrument;
-    mutable QMutex m_mutex;
+    // A standard mutex, which thread checkers see through.
+    mutable std::mutex m_mutex;
     QStringList m_logLines;
     QStringList m_dataFiles;
     QList<QPair<QString, int>> m_progress;
