@@ -3,12 +3,45 @@
 #include <cstdint>
 #include <limits>
 
-CommandLine::CommandLine(const QStringList& words)
+namespace {
+
+// An option word and how its value is stored.
+struct OptionField
+{
+    const char* word;
+    void (*store)(RunOptions& options, const QString& value);
+};
+
+const OptionField optionFields[] = {
+    {"-accellpath", [](RunOptions& o, const QString& v) { o.accelPath = v; }},
+    {"-it8", [](RunOptions& o, const QString& v) { o.it8File = v; }},
+    {"-tiffoutput", [](RunOptions& o, const QString& v) { o.outputTiff = v; }},
+    {"-patchperrow", [](RunOptions& o, const QString& v) { o.patchPerRow = CommandLine::toInteger(v); }},
+    {"-patchsizex", [](RunOptions& o, const QString& v) { o.patchSizeX = CommandLine::toInteger(v); }},
+    {"-patchsizey", [](RunOptions& o, const QString& v) { o.patchSizeY = CommandLine::toInteger(v); }},
+    // Paper sizes are unsigned: a negative number wraps.
+    {"-papersizex", [](RunOptions& o, const QString& v) { o.paperSizeX = uint32_t(CommandLine::toInteger(v)); }},
+    {"-papersizey", [](RunOptions& o, const QString& v) { o.paperSizeY = uint32_t(CommandLine::toInteger(v)); }},
+    {"-numcolor", [](RunOptions& o, const QString& v) { o.numColor = CommandLine::toInteger(v); }},
+    {"-numpatch", [](RunOptions& o, const QString& v) { o.numPatch = CommandLine::toInteger(v); }},
+    {"-prnconntype", [](RunOptions& o, const QString& v) { o.prnConnType = CommandLine::toInteger(v); }},
+    {"-prnaddr", [](RunOptions& o, const QString& v) { o.prnAddr = v; }},
+    {"-prnmodel", [](RunOptions& o, const QString& v) { o.prnModel = v; }},
+};
+
+} // namespace
+
+CommandLine::CommandLine(const QStringList& words, const OtherOption& otherOption)
 {
     for (int i = 0; i < words.size(); ++i) {
         const QString& word = words.at(i);
-        if (i + 1 < words.size() && store(word, words.at(i + 1))) {
+        if (i + 1 >= words.size())
+            break;
+        if (store(word, words.at(i + 1))) {
             ++m_valueCount;
+            m_given.insert(word);
+            ++i;
+        } else if (otherOption && otherOption(word, words.at(i + 1))) {
             ++i;
         }
     }
@@ -16,35 +49,21 @@ CommandLine::CommandLine(const QStringList& words)
 
 bool CommandLine::store(const QString& option, const QString& value)
 {
-    if (option == QLatin1String("-accellpath"))
-        m_options.accelPath = value;
-    else if (option == QLatin1String("-it8"))
-        m_options.it8File = value;
-    else if (option == QLatin1String("-tiffoutput"))
-        m_options.outputTiff = value;
-    else if (option == QLatin1String("-patchperrow"))
-        m_options.patchPerRow = toInteger(value);
-    else if (option == QLatin1String("-patchsizex"))
-        m_options.patchSizeX = toInteger(value);
-    else if (option == QLatin1String("-patchsizey"))
-        m_options.patchSizeY = toInteger(value);
-    else if (option == QLatin1String("-papersizex"))
-        m_options.paperSizeX = static_cast<uint32_t>(toInteger(value));
-    else if (option == QLatin1String("-papersizey"))
-        m_options.paperSizeY = static_cast<uint32_t>(toInteger(value));
-    else if (option == QLatin1String("-numcolor"))
-        m_options.numColor = toInteger(value);
-    else if (option == QLatin1String("-numpatch"))
-        m_options.numPatch = toInteger(value);
-    else if (option == QLatin1String("-prnconntype"))
-        m_options.prnConnType = toInteger(value);
-    else if (option == QLatin1String("-prnaddr"))
-        m_options.prnAddr = value;
-    else if (option == QLatin1String("-prnmodel"))
-        m_options.prnModel = value;
-    else
-        return false;
-    return true;
+    for (const OptionField& field : optionFields) {
+        if (option == QLatin1String(field.word)) {
+            field.store(m_options, value);
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList CommandLine::optionWords()
+{
+    QStringList words;
+    for (const OptionField& field : optionFields)
+        words << QString::fromLatin1(field.word);
+    return words;
 }
 
 int32_t CommandLine::toInteger(const QString& text)

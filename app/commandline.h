@@ -3,8 +3,11 @@
 
 #include "runoptions.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // Reads the thirteen named options. Every option word followed by a value
 // counts, repetitions included; any other word is skipped.
@@ -13,12 +16,21 @@ class CommandLine
 public:
     static constexpr int RequiredValues = 13;
 
+    // Offered each word pair whose first word is none of the thirteen; true when
+    // it took the pair as an option of its own and its value.
+    using OtherOption = std::function<bool(const QString& option, const QString& value)>;
+
     // words: the arguments after the program name.
-    explicit CommandLine(const QStringList& words);
+    explicit CommandLine(const QStringList& words, const OtherOption& otherOption = OtherOption());
 
     const RunOptions& options() const { return m_options; }
     int valueCount() const { return m_valueCount; }
     bool isComplete() const { return m_valueCount >= RequiredValues; }
+    // Whether the option word was given with a value at least once.
+    bool has(const QString& option) const { return m_given.contains(option); }
+
+    // The thirteen option words, in the order of the usage text.
+    static QStringList optionWords();
 
     static QString usageText();
 
@@ -32,6 +44,7 @@ private:
 
     RunOptions m_options;
     int m_valueCount = 0;
+    QSet<QString> m_given;
 };
 
 #endif

@@ -1,0 +1,52 @@
+#include "measureoptions.h"
+
+#include "accelmeasparams_st.h"
+#include "accelparams_st.h"
+#include "measure.h"
+#include "measureproperty.h"
+
+namespace {
+
+// A length record of whole millimetres as a page's map holds it.
+QVariant lengthRecord(int millimetres)
+{
+    MeasureProperty length(Measure::Millimetre, millimetres);
+    PropertyMap record;
+    length.toMap(record, eSaveValues);
+    return record;
+}
+
+} // namespace
+
+PropertyMap MeasureOptions::jobMap() const
+{
+    accelParams_st page;
+    page.setIt8FilePath(run.it8File);
+    page.setPatchCountPerRow(run.patchPerRow);
+    page.setPatchSizeX(Measure(Measure::Millimetre, run.patchSizeX));
+    page.setPatchSizeY(Measure(Measure::Millimetre, run.patchSizeY));
+    page.setNumChannels(run.numColor);
+    page.setTotalPatchCount(run.numPatch);
+
+    PropertyMap values;
+    page.toMap(values, eSaveValues);
+    values.insert(QStringLiteral("accelParamsMeasType"), DevProperty::QMapSetSimpleValue(measureType));
+    values.insert(QStringLiteral("accelParamsCalibType"), DevProperty::QMapSetSimpleValue(calibType));
+    values.insert(QStringLiteral("accelParamsTakeUp"), DevProperty::QMapSetSimpleValue(takeUp != 0));
+    values.insert(QStringLiteral("accelParamsDryType"), DevProperty::QMapSetSimpleValue(dryType));
+    values.insert(QStringLiteral("accelParamsDryTime"), DevProperty::QMapSetSimpleValue(dryTime));
+    values.insert(QStringLiteral("accelParamsUVFilter"), DevProperty::QMapSetSimpleValue(uvFilter));
+    values.insert(QStringLiteral("accelParamsMm0"), DevProperty::QMapSetSimpleValue(m0));
+    values.insert(QStringLiteral("accelParamsOffsetX"), lengthRecord(offsetX));
+    values.insert(QStringLiteral("accelParamsOffsetY"), lengthRecord(offsetY));
+    page.fromMap(values);
+
+    accelMeasParams_st job;
+    job.setPageHeight(Measure(Measure::Millimetre, run.paperSizeY));
+    job.setPageWidth(Measure(Measure::Millimetre, run.paperSizeX));
+    for (int i = 0; i < pages; ++i)
+        job.pages.append(new accelParams_st(page));
+    PropertyMap map;
+    job.toMap(map, eSaveValues);
+    return map;
+}
