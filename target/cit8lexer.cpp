@@ -3,6 +3,7 @@
 #include "it8chars.h"
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace {

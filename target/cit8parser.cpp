@@ -4,6 +4,7 @@
 #include "it8chars.h"
 #include "it8numbertext.h"
 
+#include <iterator>
 #include <utility>
 
 namespace {
