@@ -22,15 +22,6 @@ bool fitsField(int64_t value)
     return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
 }
 
-// a × b, held at the int64 limit of its sign instead of overflowing.
-int64_t saturatingProduct(int64_t a, int64_t b)
-{
-    int64_t product = 0;
-    if (!__builtin_mul_overflow(a, b, &product))
-        return product;
-    return (a < 0) == (b < 0) ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
-}
-
 // Where the spectrophotometer finds a page's patches, in hundredths of a millimetre.
 struct PatchGrid
 {
@@ -207,13 +198,12 @@ void accelInstrument::fillArtificialDryingStruct(int page)
     const int64_t blockPitch = params->getDryBlockHeight();
     const int64_t rows = params->getTotalPatchCount() / params->getPatchCountPerRow();
     const int64_t rowPitch = int64_t(params->getPatchSizeY(Millimetre)) * 100 + params->getLineSpace();
-    const int64_t height = saturatingProduct(rows, rowPitch);
-    if (height <= 0) {
+    // No rows, or rows without height, leave nothing to dry (a negative count of negative rows neither).
+    if (rows <= 0 || rowPitch <= 0) {
         writeToLog(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR"));
         return;
     }
-    const int64_t blocks = blockPitch > 0 ? height / blockPitch + (height % blockPitch != 0 ? 1 : 0) : 0;
-    if (blocks <= 0) {
+    if (blockPitch <= 0) {
         writeToLog(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 1"));
         return;
     }
@@ -224,14 +214,15 @@ void accelInstrument::fillArtificialDryingStruct(int page)
                        .arg(m_dryingOffset));
         return;
     }
-    // Every block's position must fit its 32-bit field.
-    const int64_t maxBlocks = start > std::numeric_limits<int32_t>::max()
-        ? 0
-        : (std::numeric_limits<int32_t>::max() - start) / blockPitch + 1;
+    // Every block's position must fit its 32-bit field, which bounds the height a list can cover;
+    // the height is checked against that bound before it is formed, as it may exceed 64 bits.
+    const int64_t lastPosition = std::numeric_limits<int32_t>::max();
+    const int64_t maxBlocks = start > lastPosition ? 0 : (lastPosition - start) / blockPitch + 1;
     std::vector<DryingRecord> list;
-    if (blocks <= maxBlocks) {
+    if (rowPitch <= maxBlocks * blockPitch / rows) {
+        const int64_t height = rows * rowPitch;
         try {
-            list.resize(size_t(blocks));
+            list.resize(size_t((height + blockPitch - 1) / blockPitch));
         } catch (const std::bad_alloc&) {
             list.clear();
         }
@@ -248,9 +239,9 @@ void accelInstrument::fillArtificialDryingStruct(int page)
         entry.mField12 = 70;
         entry.mPositionY = int32_t(start + int64_t(j) * blockPitch);
     }
+    m_dryingEntryCount = int(list.size());
     m_dryingLists.push_back(std::move(list));
     m_dryingList = m_dryingLists.back().data();
-    m_dryingEntryCount = int(blocks);
 }
 
 void accelInstrument::useNoDryingList()

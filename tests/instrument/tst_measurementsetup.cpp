@@ -170,8 +170,9 @@ TEST_P(MeasurementSetupDrying, BlocksOfFiftyMillimetresOverTheRows)
     EXPECT_EQ(offline.probe.dryingList() == nullptr, c.positions.empty());
     for (size_t j = 0; j < c.positions.size(); ++j) {
         const DryingRecord& entry = offline.probe.dryingList()[j];
-        EXPECT_EQ((std::array<int32_t, 5>{entry.mField0, entry.mField4, entry.mDryTime, entry.mField12, entry.mPositionY}),
-                  (std::array<int32_t, 5>{1, 1, c.page.dryTime, 70, c.positions[j]}))
+        const std::array<int32_t, 5> fields = {entry.mField0, entry.mField4, entry.mDryTime, entry.mField12,
+                                               entry.mPositionY};
+        EXPECT_EQ(fields, (std::array<int32_t, 5>{1, 1, c.page.dryTime, 70, c.positions[j]}))
             << "block " << j;
         EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(entry.mReserved20), sizeof entry.mReserved20).count('\0'),
                   int(sizeof entry.mReserved20));
@@ -199,6 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
         DryingCase{"startBeforeThePage", dried(100, 10.0), -29, {},
                    "ACCEL: fillArtificialDryingStruct the drying offset -29 mm starts the strip before the page"},
         DryingCase{"positionsBeyondTheRecord", dried(100000, 1000000.0), 0, {},
+                   "ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 2"},
+        DryingCase{"startBeyondTheRecord", dried(100, 10.0), 30000000, {},
                    "ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 2"}),
     [](const ::testing::TestParamInfo<DryingCase>& info) { return std::string(info.param.name); });
 
