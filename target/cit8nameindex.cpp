@@ -2,9 +2,9 @@
 
 #include "it8chars.h"
 
-void CIt8NameIndex::Add(const std::string& name, int position)
+void CIt8NameIndex::Add(std::string_view name, int position)
 {
-    const auto inserted = m_positions.emplace(it8::upperCased(name.c_str()), position);
+    const auto inserted = m_positions.emplace(it8::upperCased(name), position);
     if (!inserted.second && position < inserted.first->second)
         inserted.first->second = position;
 }

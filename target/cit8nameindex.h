@@ -2,6 +2,7 @@
 #define LUMETRA_CIT8NAMEINDEX_H
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 // Finds the first position that bears a name, comparing names without regard to
@@ -10,7 +11,7 @@ class CIt8NameIndex
 {
 public:
     // Keeps the lowest position given for a name.
-    void Add(const std::string& name, int position);
+    void Add(std::string_view name, int position);
     // The lowest position of the name, or -1.
     int Find(const char* name) const;
 

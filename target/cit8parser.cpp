@@ -109,7 +109,7 @@ bool CIt8Parser::ParseKeywordDeclaration()
         RaiseSyntaxError("Keyword expected");
         return false;
     }
-    if (!m_allowedKeywords.insert(it8::upperCased(m_lexer.StringText().c_str())).second)
+    if (!m_allowedKeywords.insert(it8::upperCased(m_lexer.StringText())).second)
         return false;
     m_lexer.NextSymbol();
     return true;

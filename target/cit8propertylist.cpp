@@ -4,7 +4,7 @@
 
 void CIt8PropertyList::Add(const std::string& key, const std::string& value)
 {
-    m_values.emplace(it8::upperCased(key.c_str()), value);
+    m_values.emplace(it8::upperCased(key), value);
 }
 
 const char* CIt8PropertyList::Find(const char* key) const

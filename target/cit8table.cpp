@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,12 +44,12 @@ bool readTargetText(const char* path, QByteArray& text)
     return true;
 }
 
-bool copyCell(const std::string& cell, char* buffer, int size)
+// Copies a cell that holds text, truncated to the buffer.
+void copyCell(std::string_view cell, char* buffer, int size)
 {
     const size_t length = std::min(cell.size(), static_cast<size_t>(size) - 1);
     std::memcpy(buffer, cell.data(), length);
     buffer[length] = '\0';
-    return true;
 }
 
 } // namespace
@@ -80,49 +81,41 @@ struct CIt8Table::Data
         return true;
     }
 
-    // The text of cell (set, field), or null when it is out of range or empty.
-    const std::string* CellText(int field, int set) const
+    // The text of cell (set, field); empty when it is out of range or empty.
+    std::string_view CellText(int field, int set) const
     {
         if (field < 0 || set < 0 || field >= content.fieldCount || set >= content.setCount)
-            return nullptr;
-        const std::string* cell = content.cells.At(content.CellIndex(set, field));
-        return cell && !cell->empty() ? cell : nullptr;
+            return {};
+        return content.cells.At(content.CellIndex(set, field));
     }
 
-    // Every SAMPLEID field gets canonical patch names; the last one is the key column.
-    void NormalizeKeyColumn()
+    // Gives every SAMPLEID field canonical patch names (the last such field is the
+    // key column) and indexes the field names and the key column, so that every
+    // lookup by name is constant-time on average while the first field or set of a
+    // name still wins. One pass over the cells serves both.
+    void NormalizeAndIndexNames()
     {
         keyColumn = 0;
         std::vector<bool> isKeyField(static_cast<size_t>(NamedFieldCount()), false);
         for (size_t f = 0; f < isKeyField.size(); ++f) {
-            if (content.fieldNames[f] == kKeyFieldName) {
+            const std::string& name = content.fieldNames[f];
+            if (!name.empty())
+                fields.Add(name, static_cast<int>(f));
+            if (name == kKeyFieldName) {
                 isKeyField[f] = true;
                 keyColumn = static_cast<int>(f);
             }
         }
-        if (std::find(isKeyField.begin(), isKeyField.end(), true) == isKeyField.end())
-            return;
-        content.cells.ForEachNonEmpty([this, &isKeyField](int64_t index, std::string& text) {
+        content.cells.ForEachNonEmpty([this, &isKeyField](int64_t index, std::string_view text) {
             int64_t set = 0;
             int64_t field = 0;
-            if (CellOf(index, set, field) && set < content.setCount
-                && field < static_cast<int64_t>(isKeyField.size()) && isKeyField[static_cast<size_t>(field)])
-                text = it8::normalizedSampleName(text.substr(0, kMaxSampleName));
-        });
-    }
-
-    // Indexes field names and the key column once, so that every lookup by name is
-    // constant-time on average; the first field or set of a name still wins.
-    void IndexNames()
-    {
-        for (int f = 0; f < NamedFieldCount(); ++f) {
-            if (!content.fieldNames[static_cast<size_t>(f)].empty())
-                fields.Add(content.fieldNames[static_cast<size_t>(f)], f);
-        }
-        content.cells.ForEachNonEmpty([this](int64_t index, const std::string& text) {
-            int64_t set = 0;
-            int64_t field = 0;
-            if (CellOf(index, set, field) && field == keyColumn && set < content.setCount)
+            if (!CellOf(index, set, field) || set >= content.setCount)
+                return;
+            if (field < static_cast<int64_t>(isKeyField.size()) && isKeyField[static_cast<size_t>(field)]) {
+                content.cells.Store(index, it8::normalizedSampleName(text.substr(0, kMaxSampleName)));
+                text = content.cells.At(index);
+            }
+            if (field == keyColumn && !text.empty())
                 patches.Add(text, static_cast<int>(set));
         });
     }
@@ -145,8 +138,7 @@ std::unique_ptr<CIt8Table> CIt8Table::Load(const char* path)
     const std::string fileName = std::string(path).substr(0, kMaxFileName);
     // A parse that stops early still leaves a usable table with what it read.
     CIt8Parser(std::move(text), fileName, data->content).Parse();
-    data->NormalizeKeyColumn();
-    data->IndexNames();
+    data->NormalizeAndIndexNames();
     return std::unique_ptr<CIt8Table>(new CIt8Table(std::move(data)));
 }
 
@@ -159,20 +151,24 @@ bool CIt8Table::GetCellAt(int field, int set, char* buffer, int size) const
 {
     if (!buffer || size <= 0)
         return false;
-    const std::string* cell = m_data->CellText(field, set);
-    if (!cell) {
+    const std::string_view cell = m_data->CellText(field, set);
+    if (cell.empty()) {
         buffer[0] = '\0';
         return false;
     }
-    return copyCell(*cell, buffer, size);
+    copyCell(cell, buffer, size);
+    return true;
 }
 
 bool CIt8Table::GetCell(const char* patch, const char* fieldName, char* buffer, int size) const
 {
     if (!buffer || size <= 0)
         return false;
-    const std::string* cell = m_data->CellText(FindField(fieldName), FindPatchSet(patch));
-    return cell && copyCell(*cell, buffer, size);
+    const std::string_view cell = m_data->CellText(FindField(fieldName), FindPatchSet(patch));
+    if (cell.empty())
+        return false;
+    copyCell(cell, buffer, size);
+    return true;
 }
 
 bool CIt8Table::GetCellNumber(const char* patch, const char* fieldName, double& out) const
@@ -182,11 +178,11 @@ bool CIt8Table::GetCellNumber(const char* patch, const char* fieldName, double& 
 
 bool CIt8Table::GetCellNumberAt(int field, int set, double& out) const
 {
-    const std::string* cell = m_data->CellText(field, set);
-    if (!cell)
+    const std::string_view cell = m_data->CellText(field, set);
+    if (cell.empty())
         return false;
     char text[kCellNumberBuffer];
-    copyCell(*cell, text, sizeof text);
+    copyCell(cell, text, sizeof text);
     out = it8::toDouble(text);
     return true;
 }

@@ -2,6 +2,7 @@
 #define LUMETRA_IT8CHARS_H
 
 #include <string>
+#include <string_view>
 
 // Character classes and case rules of target files, fixed to ASCII so that neither
 // the process locale nor bytes above 127 change how a file reads.
@@ -22,7 +23,7 @@ inline char toUpper(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-inline std::string upperCased(const char* text)
+inline std::string upperCased(std::string_view text)
 {
     std::string result(text);
     for (char& c : result)

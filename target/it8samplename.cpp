@@ -8,7 +8,7 @@
 
 namespace it8 {
 
-std::string normalizedSampleName(const std::string& name)
+std::string normalizedSampleName(std::string_view name)
 {
     std::string result;
     size_t i = 0;
