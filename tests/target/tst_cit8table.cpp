@@ -219,8 +219,8 @@ TEST(CIt8Table, StoresDataBySetAndField)
         {"NUMBER_OF_SETS 2 BEGIN_DATA_FORMAT a END_DATA_FORMAT BEGIN_DATA 1 2 3 4 END_DATA", "1|2", false},
         {"BEGIN_DATA_FORMAT a END_DATA_FORMAT BEGIN_DATA 1 END_DATA", "", true},
         {"BEGIN_DATA_FORMAT a END_DATA_FORMAT BEGIN_DATA 1 2 END_DATA", "", false},
-        {"NUMBER_OF_SETS 2 BEGIN_DATA_FORMAT a END_DATA_FORMAT BEGIN_DATA 1 END_DATA BEGIN_DATA 2 END_DATA", "2",
-         true},
+        {"NUMBER_OF_SETS 2 BEGIN_DATA_FORMAT a END_DATA_FORMAT BEGIN_DATA 1 2 END_DATA BEGIN_DATA 33 4 END_DATA",
+         "33|4", true},
         {"NUMBER_OF_SETS 2 BEGIN_DATA_FORMAT a END_DATA_FORMAT BEGIN_DATA 1 KEYWORD END_DATA", "1", false},
         // Before any format the field count is 0, so the first value opens set 1.
         {"NUMBER_OF_FIELDS 2 NUMBER_OF_SETS 3 BEGIN_DATA a b c d END_DATA", "A|B|C|D", true},
@@ -273,7 +273,7 @@ TEST(CIt8Table, CountsFieldsAsTheSizingRulesSay)
 TEST(CIt8Table, NormalizesTheSampleIdColumn)
 {
     const TextCase cases[] = {
-        {"a01", "A1"},   {"gs00", "DMIN"},       {"'A1x'", "A1"},   {"12", "12"},
+        {"a01", "A1"},   {"gs00", "DMIN"},       {"gs0", "DMIN"},   {"'A1x'", "A1"},   {"12", "12"},
         {"'P-3'", "P"},  {"'a 1'", "A"},         {"abc", "ABC"},    {"'007'", "7"},
         {"-3", ""},      {"x99999999999", "X2147483647"},
     };
