@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr int AnyInt = std::numeric_limits<int>::max();
+constexpr int IntMin = std::numeric_limits<int>::min();
+constexpr int IntMax = std::numeric_limits<int>::max();
 
 // A number option of the measurement, its field, its allowed values and its usage text.
 struct NumberOption
@@ -20,8 +21,8 @@ struct NumberOption
 
 const NumberOption numberOptions[] = {
     {"-pages", &MeasureOptions::pages, 1, accelMeasParams_st::MaxPageCount, "pages to measure, all alike"},
-    {"-offsetx", &MeasureOptions::offsetX, -AnyInt, AnyInt, "horizontal offset of the patches (mm)"},
-    {"-offsety", &MeasureOptions::offsetY, -AnyInt, AnyInt, "vertical offset of the patches (mm)"},
+    {"-offsetx", &MeasureOptions::offsetX, IntMin, IntMax, "horizontal offset of the patches (mm)"},
+    {"-offsety", &MeasureOptions::offsetY, IntMin, IntMax, "vertical offset of the patches (mm)"},
     {"-measuretype", &MeasureOptions::measureType, 0, 4, "0 spectral, 1 Lab, 2 XYZ, 3 Yxy, 4 Lch"},
     {"-calibtype", &MeasureOptions::calibType, 0, 3, "calibration: 0 none, 1 once, 2 each patch group, 3 each line"},
     {"-takeup", &MeasureOptions::takeUp, 0, 1, "take-up, 0 or 1"},
@@ -29,7 +30,7 @@ const NumberOption numberOptions[] = {
     {"-drytime", &MeasureOptions::dryTime, 0, 100, "drying time"},
     {"-uvfilter", &MeasureOptions::uvFilter, 0, 1, "UV filter, 0 or 1"},
     {"-m0", &MeasureOptions::m0, 0, 1, "M0, 0 or 1"},
-    {"-mode", &MeasureOptions::mode, -AnyInt, AnyInt, "document mode"},
+    {"-mode", &MeasureOptions::mode, IntMin, IntMax, "document mode"},
     {"-timeout", &MeasureOptions::timeoutSeconds, 1, MeasureCommandLine::MaxTimeoutSeconds,
      "seconds to wait for each page to end"},
 };

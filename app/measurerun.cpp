@@ -22,7 +22,11 @@ MeasureRun::~MeasureRun() = default;
 
 int MeasureRun::exec()
 {
-    const bool measured = setUp() && measurePages();
+    bool measured = false;
+    if (connectInstrument()) {
+        m_instrument.setParams(m_options.jobMap());
+        measured = measurePages();
+    }
     release();
     return measured ? 0 : 1;
 }
@@ -36,14 +40,13 @@ void MeasureRun::release()
     QCoreApplication::sendPostedEvents();
 }
 
-bool MeasureRun::setUp()
+bool MeasureRun::connectInstrument()
 {
     const RunOptions& o = m_options.run;
     if (!m_instrument.InitInstrument(o.prnConnType, o.prnAddr, o.prnModel) || !m_instrument.checkAccelConnession()) {
         fail(QStringLiteral("the instrument could not be set up"));
         return false;
     }
-    m_instrument.setParams(m_options.jobMap());
     return true;
 }
 
@@ -54,7 +57,7 @@ bool MeasureRun::measurePages()
         // document opened: every further page starts from a fresh SDK session.
         if (page > 0) {
             release();
-            if (!setUp())
+            if (!connectInstrument())
                 return false;
         }
         if (!measurePage(page))

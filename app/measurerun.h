@@ -31,7 +31,7 @@ private slots:
     void endPage(bool success);
 
 private:
-    bool setUp();
+    bool connectInstrument();
     bool measurePages();
     bool measurePage(int page);
     void release();

@@ -121,8 +121,8 @@ private:
 
     unsigned startPage(int page);
     // The page filled in, or null (with a log line) when it cannot be measured.
-    accelParams_st* fillMeasurementRecord(int page);
-    accelParams_st* measurablePage(int page);
+    const accelParams_st* fillMeasurementRecord(int page);
+    const accelParams_st* measurablePage(int page);
     void useNoDryingList();
     void releaseDryingLists();
     static unsigned Accel_StatusCallBack(void* const handle, int doc, void* user);

@@ -110,9 +110,9 @@ unsigned accelInstrument::startPage(int page)
     return answer;
 }
 
-accelParams_st* accelInstrument::measurablePage(int page)
+const accelParams_st* accelInstrument::measurablePage(int page)
 {
-    accelParams_st* params = m_jobParams.getPage(page);
+    const accelParams_st* params = m_jobParams.getPage(page);
     if (!params) {
         writeToLog(QStringLiteral("ACCEL: page %1 is not a page of the job, which has %2")
                        .arg(page)
@@ -133,9 +133,9 @@ void accelInstrument::fillMeasurementStruct(int page)
     fillMeasurementRecord(page);
 }
 
-accelParams_st* accelInstrument::fillMeasurementRecord(int page)
+const accelParams_st* accelInstrument::fillMeasurementRecord(int page)
 {
-    accelParams_st* params = measurablePage(page);
+    const accelParams_st* params = measurablePage(page);
     if (!params)
         return nullptr;
     PatchGrid grid;
