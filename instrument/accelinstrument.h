@@ -110,7 +110,7 @@ private:
 
     bool buildColorTable(accelParams_st* page);
     void fillCreateChart(accelParams_st* page, unsigned int width, unsigned int height);
-    bool chartFitsRecords(accelParams_st* page, int64_t width, int64_t height);
+    bool chartSize(accelParams_st* page, int64_t& width, int64_t& height);
     bool chartWasCompleted();
     QString partialTiffPath() const;
     unsigned writeChartLines(const ChartCallbackData& data);

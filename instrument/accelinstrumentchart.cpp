@@ -40,11 +40,8 @@ bool accelInstrument::GenerateTiff()
         return false;
     }
 
-    const int patchesPerRow = page->getPatchCountPerRow();
-    const int rows = patchesPerRow != 0 ? page->getTotalPatchCount() / patchesPerRow : 0;
-    const int64_t height = ChartGeometry::chartHeight(page->getPatchSizeY(Millimetre), rows);
-    const int64_t width = ChartGeometry::chartWidth(page->getPatchSizeX(Millimetre), patchesPerRow);
-    if (!isInitialized() || !chartFitsRecords(page, width, height)) {
+    int64_t width = 0, height = 0;
+    if (!isInitialized() || !chartSize(page, width, height)) {
         m_colorTable.reset();
         writeToLog(QStringLiteral("CreateChart failed"));
         return false;
@@ -68,15 +65,21 @@ bool accelInstrument::GenerateTiff()
     return true;
 }
 
-bool accelInstrument::chartFitsRecords(accelParams_st* page, int64_t width, int64_t height)
+// Chart width and height in millimetres; false when they cannot be laid out in the chart record.
+bool accelInstrument::chartSize(accelParams_st* page, int64_t& width, int64_t& height)
 {
     const int channels = page->getNumChannels();
-    if (channels < 1 || channels > int(sizeof m_chartRecord.mBackground) || page->getPatchCountPerRow() <= 0) {
+    const int patchesPerRow = page->getPatchCountPerRow();
+    if (channels < 1 || channels > int(sizeof m_chartRecord.mBackground) || patchesPerRow <= 0) {
         writeToLog(QStringLiteral("ACCEL: a chart of %1 channels and %2 patches per row cannot be made")
                        .arg(channels)
-                       .arg(page->getPatchCountPerRow()));
+                       .arg(patchesPerRow));
         return false;
     }
+    // The colour table was padded to whole rows.
+    const int rows = page->getTotalPatchCount() / patchesPerRow;
+    width = ChartGeometry::chartWidth(page->getPatchSizeX(Millimetre), patchesPerRow);
+    height = ChartGeometry::chartHeight(page->getPatchSizeY(Millimetre), rows);
     if (!ChartGeometry::fitsRecord(width) || !ChartGeometry::fitsRecord(height)
         || !ChartGeometry::fitsRecord(page->getPatchSizeX(Millimetre))
         || !ChartGeometry::fitsRecord(page->getPatchSizeY(Millimetre))) {
