@@ -14,6 +14,7 @@
 #include "chartgeometry.h"
 #include "cit8toimageobj.h"
 #include "csdklibrary.h"
+#include "eightinktarget.h"
 #include "measure.h"
 
 #include <benchmark/benchmark.h>
@@ -54,25 +55,6 @@ double threadCpuSeconds()
     timespec time = {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
     return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
-}
-
-// A CMYKcmkn target whose patches differ from their neighbours, as a real
-// target's do, so that the compression sees realistic lines.
-bool writeTarget(const QString& path)
-{
-    QByteArray text = "CGATS.17\nORIGINATOR \"lumetra benchmark\"\nINK_MODEL \"CMYKcmkn\"\nNUMBER_OF_FIELDS 9\n"
-                      "BEGIN_DATA_FORMAT\nSAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K CMYK_A CMYK_B CMYK_D CMYK_E\n"
-                      "END_DATA_FORMAT\nNUMBER_OF_SETS "
-        + QByteArray::number(kPatches) + "\nBEGIN_DATA\n";
-    for (int set = 0; set < kPatches; ++set) {
-        text += "P" + QByteArray::number(set + 1);
-        for (int channel = 0; channel < kChannels; ++channel)
-            text += " " + QByteArray::number((set * (2 * channel + 7) + channel * 13) % 101);
-        text += "\n";
-    }
-    text += "END_DATA\n";
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
 // Peak resident memory of this process in kB, 0 when unknown.
@@ -363,7 +345,7 @@ void BM_LargeChart(benchmark::State& state)
     QTemporaryDir folder;
     QString error;
     SimulatorAlone simulator;
-    if (!folder.isValid() || !writeTarget(folder.filePath(QStringLiteral("target.txt")))) {
+    if (!folder.isValid() || !writeEightInkTarget(folder.filePath(QStringLiteral("target.txt")), kPatches)) {
         state.SkipWithError("the target could not be written");
         return;
     }

@@ -2,6 +2,7 @@
 // linearly with the number of sets, since every patch is looked up by name.
 #include "cit8table.h"
 #include "cit8toimageobj.h"
+#include "eightinktarget.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,19 +25,7 @@ QString generatedTarget(int sets)
     if (!path.isEmpty())
         return path;
     path = dir.filePath(QString("target%1.txt").arg(sets));
-    QByteArray text = "CGATS.17\nORIGINATOR \"lumetra benchmark\"\nINK_MODEL \"CMYKcmkn\"\nNUMBER_OF_FIELDS 9\n"
-                      "BEGIN_DATA_FORMAT\nSAMPLEID CMYK_C CMYK_M CMYK_Y CMYK_K CMYK_A CMYK_B CMYK_D CMYK_E\n"
-                      "END_DATA_FORMAT\nNUMBER_OF_SETS "
-        + QByteArray::number(sets) + "\nBEGIN_DATA\n";
-    for (int set = 0; set < sets; ++set) {
-        text += "P" + QByteArray::number(set + 1);
-        for (int channel = 0; channel < kChannels; ++channel)
-            text += " " + QByteArray::number((set * (channel + 3)) % 1000 / 10.0, 'f', 1);
-        text += "\n";
-    }
-    text += "END_DATA\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+    if (!writeEightInkTarget(path, sets))
         path.clear();
     return path;
 }
