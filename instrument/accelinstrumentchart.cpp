@@ -2,7 +2,6 @@
 #include "accelinstrument.h"
 
 #include "chartgeometry.h"
-#include "cit8table.h"
 #include "cit8toimageobj.h"
 
 #include <QFile>
@@ -106,10 +105,10 @@ bool accelInstrument::buildColorTable(accelParams_st* page)
     const QString path = page->getIt8FilePath();
     writeToLog(QStringLiteral("Building color table from %1").arg(path));
     CIt8ToImageObj target(path);
-    const bool readable = CIt8Table::Load(QFile::encodeName(path).constData()) != nullptr;
-    if (!readable
-        || target.ComputeLinearizationChart(1, 1, page->getPatchCountPerRow(), page->getNumChannels()) == 0) {
+    // The computation loads the target and refuses one that was not read whole.
+    if (target.ComputeLinearizationChart(1, 1, page->getPatchCountPerRow(), page->getNumChannels()) == 0) {
         writeToLog(QStringLiteral("Could not generate the color table from the it8 file."));
+        writeToLog(target.GetErrorText());
         return false;
     }
     page->setTotalPatchCount(target.GetTotalPatchCount());

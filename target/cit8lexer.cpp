@@ -2,7 +2,9 @@
 
 #include "it8chars.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <iterator>
 #include <utility>
 
@@ -43,10 +45,15 @@ It8Symbol identifierSymbol(const std::string& name)
     return It8Symbol::Identifier;
 }
 
+// What may follow a number to make it part of a name such as 2A1, 7CLR_1 or 31/12/2025.
+bool continuesName(int c)
+{
+    return it8::isDigit(c) || it8::isAlpha(c) || c == '$' || c == '%' || c == '&' || c == '/' || c == '_';
+}
+
 bool isIdentifierChar(int c)
 {
-    return it8::isDigit(c) || it8::isAlpha(c) || c == '$' || c == '%' || c == '&' || c == '/' || c == '.'
-        || c == '_';
+    return continuesName(c) || c == '.';
 }
 
 // 10^p in single precision by binary exponentiation, as the format's reals are
@@ -74,6 +81,7 @@ void CIt8Lexer::NextSymbol()
 {
     do {
         SkipSeparators();
+        m_symbolLine = m_line;
         if (!it8::isDigit(m_char) && isIdentifierChar(m_char)) {
             ReadIdentifier();
         } else if (it8::isDigit(m_char) || m_char == '-' || m_char == '+') {
@@ -86,9 +94,16 @@ void CIt8Lexer::NextSymbol()
             ReadString();
         } else {
             m_symbol = It8Symbol::SyntaxError;
+            m_rejected = m_char;
             ReadChar();
         }
     } while (m_symbol == It8Symbol::Comment);
+}
+
+void CIt8Lexer::SkipRestOfLine()
+{
+    while (m_char != '\n' && m_char != '\r' && m_char != 0 && m_char != kCtrlZ)
+        ReadChar();
 }
 
 void CIt8Lexer::SkipSeparators()
@@ -109,6 +124,8 @@ void CIt8Lexer::ReadIdentifier()
 
 void CIt8Lexer::ReadNumber()
 {
+    // The current character is not NUL, so it stands just before the position.
+    const int tokenStart = m_position - 1;
     const bool negative = m_char == '-';
     if (m_char == '-' || m_char == '+')
         ReadChar();
@@ -126,6 +143,20 @@ void CIt8Lexer::ReadNumber()
         m_integer = static_cast<int32_t>(negative ? 0u - accumulated : accumulated);
         m_symbol = It8Symbol::Integer;
     }
+    if (continuesName(m_char))
+        ReadNameAfterNumber(tokenStart);
+}
+
+// A number run straight into name characters is a name from its first character
+// on, upper-cased and cut like any identifier; no reserved word starts that way.
+void CIt8Lexer::ReadNameAfterNumber(int tokenStart)
+{
+    for (; continuesName(m_char); ReadChar()) {
+    }
+    const int end = m_char == 0 ? m_position : m_position - 1;
+    m_identifier = it8::upperCased(
+        std::string_view(m_text.constData() + tokenStart, static_cast<size_t>(std::min(end - tokenStart, kMaxIdentifier))));
+    m_symbol = It8Symbol::Identifier;
 }
 
 double CIt8Lexer::ReadFractionAndExponent(int32_t integerPart)

@@ -4,6 +4,7 @@
 #include "it8chars.h"
 #include "it8numbertext.h"
 
+#include <cstdio>
 #include <iterator>
 #include <utility>
 
@@ -19,8 +20,40 @@ constexpr const char* kPredefinedKeywords[] = {
 // Properties and cells keep one character less than the lexer's string limit.
 constexpr size_t kMaxValueText = CIt8Lexer::kMaxString - 1;
 constexpr int32_t kDefaultFieldCount = 32;
-// Line breaks carry no meaning in the format, so every error is reported on line 1.
-constexpr int kLineNumber = 1;
+
+// Counts the values of each physical data line, to point at the first line that
+// does not hold one value per field.
+class DataLineTally
+{
+public:
+    explicit DataLineTally(CIt8Reading& reading)
+        : m_reading(reading)
+    {
+    }
+
+    void Count(int line, int32_t fields)
+    {
+        if (line != m_line) {
+            Close(fields);
+            m_line = line;
+            m_values = 0;
+        }
+        ++m_values;
+    }
+
+    void Close(int32_t fields)
+    {
+        if (m_line > 0 && m_reading.unevenLine == 0 && m_values != fields) {
+            m_reading.unevenLine = m_line;
+            m_reading.unevenLineValues = m_values;
+        }
+    }
+
+private:
+    CIt8Reading& m_reading;
+    int m_line = 0;
+    int64_t m_values = 0;
+};
 
 } // namespace
 
@@ -36,23 +69,21 @@ bool CIt8Parser::Parse()
 {
     m_lexer.NextSymbol();
     for (;;) {
-        bool sectionRead = true;
         switch (m_lexer.Symbol()) {
         case It8Symbol::EndOfFile:
-        case It8Symbol::SyntaxError:
             return true;
         case It8Symbol::BeginDataFormat:
-            sectionRead = ParseDataFormat();
+            if (!ParseDataFormat())
+                return false;
             break;
         case It8Symbol::BeginData:
-            sectionRead = ParseData();
-            break;
+            // The first table is the target; later ones are not read.
+            return ParseData();
         default:
-            sectionRead = ParseHeader();
+            if (!ParseHeader())
+                return false;
             break;
         }
-        if (!sectionRead)
-            return false;
     }
 }
 
@@ -61,10 +92,16 @@ bool CIt8Parser::ParseHeader()
     for (;;) {
         switch (m_lexer.Symbol()) {
         case It8Symbol::EndOfFile:
-        case It8Symbol::SyntaxError:
         case It8Symbol::BeginDataFormat:
         case It8Symbol::BeginData:
             return true;
+        case It8Symbol::SyntaxError:
+            // Header values such as 14:19:47 or 12647-2:2013 hold characters no rule
+            // accepts; what the line gave before them stays, the rest is skipped.
+            RaiseSyntaxError(SymbolText() + " skips the rest of the line");
+            m_lexer.SkipRestOfLine();
+            m_lexer.NextSymbol();
+            break;
         case It8Symbol::Identifier:
             ParseProperty();
             break;
@@ -90,27 +127,47 @@ void CIt8Parser::ParseProperty()
     const std::string name = m_lexer.Identifier();
     if (m_allowedKeywords.count(name) == 0) {
         RaiseSyntaxError("Undefined keyword '" + name + "'");
-    } else {
-        // Any symbol in the value position is consumed, even one the lexer rejected.
         m_lexer.NextSymbol();
-        std::string value;
-        if (!ValueText(value))
-            RaiseSyntaxError("Sample data expected");
-        else if (!value.empty())
-            m_content.properties.Add(name, value);
+        return;
     }
+    m_lexer.NextSymbol();
+    switch (m_lexer.Symbol()) {
+    case It8Symbol::SyntaxError:
+        // Left to the header, which skips the rest of the line.
+        return;
+    case It8Symbol::EndOfFile:
+    case It8Symbol::BeginDataFormat:
+    case It8Symbol::BeginData:
+        // A keyword without a value must not swallow the section that follows.
+        RecordError("Sample data expected for '" + name + "', found " + SymbolText());
+        return;
+    default:
+        break;
+    }
+    std::string value;
+    if (!ValueText(value))
+        RaiseSyntaxError("Sample data expected for '" + name + "', found " + SymbolText());
+    else if (!value.empty())
+        m_content.properties.Add(name, value);
     m_lexer.NextSymbol();
 }
 
 bool CIt8Parser::ParseKeywordDeclaration()
 {
     m_lexer.NextSymbol();
-    if (m_lexer.Symbol() != It8Symbol::String) {
-        RaiseSyntaxError("Keyword expected");
+    std::string name;
+    if (m_lexer.Symbol() == It8Symbol::String) {
+        name = it8::upperCased(m_lexer.StringText());
+    } else if (m_lexer.Symbol() == It8Symbol::Identifier) {
+        name = m_lexer.Identifier();
+    } else {
+        RaiseSyntaxError("Keyword expected, found " + SymbolText());
         return false;
     }
-    if (!m_allowedKeywords.insert(it8::upperCased(m_lexer.StringText())).second)
+    if (!m_allowedKeywords.insert(name).second) {
+        RaiseSyntaxError("Keyword '" + name + "' is defined already");
         return false;
+    }
     m_lexer.NextSymbol();
     return true;
 }
@@ -120,10 +177,9 @@ bool CIt8Parser::ParseDataFormat()
     int32_t count = 0;
     bool droppedOne = false;
     m_lexer.NextSymbol();
-    while (m_lexer.Symbol() != It8Symbol::EndDataFormat && m_lexer.Symbol() != It8Symbol::EndOfFile
-           && m_lexer.Symbol() != It8Symbol::SyntaxError) {
+    while (m_lexer.Symbol() != It8Symbol::EndDataFormat && m_lexer.Symbol() != It8Symbol::EndOfFile) {
         if (m_lexer.Symbol() != It8Symbol::Identifier) {
-            m_lexer.MarkSyntaxError();
+            RaiseSyntaxError("Field name expected, found " + SymbolText());
             return false;
         }
         // The count is compared before the names are sized, so a format keeps one
@@ -138,6 +194,8 @@ bool CIt8Parser::ParseDataFormat()
         } else if (!droppedOne) {
             droppedOne = true;
         } else {
+            RaiseSyntaxError("Field '" + m_lexer.Identifier() + "' is one too many for " + std::to_string(count)
+                             + " fields");
             return false;
         }
         m_lexer.NextSymbol();
@@ -150,8 +208,11 @@ bool CIt8Parser::ParseDataFormat()
 
 bool CIt8Parser::ParseData()
 {
+    CIt8Reading& reading = m_content.reading;
+    reading.dataSeen = true;
+    DataLineTally lines(reading);
     int32_t fieldIndex = 0;
-    int32_t setIndex = 0;
+    int64_t setIndex = 0;
     m_lexer.NextSymbol();
     while (m_lexer.Symbol() != It8Symbol::EndData && m_lexer.Symbol() != It8Symbol::EndOfFile) {
         // Sets are counted by values alone; line breaks mean nothing here.
@@ -161,30 +222,26 @@ bool CIt8Parser::ParseData()
         }
         std::string text;
         if (!ValueText(text)) {
-            RaiseSyntaxError("Sample data expected");
+            RaiseSyntaxError("Sample data expected, found " + SymbolText());
             return false;
         }
-        if (!m_content.cells.Exists() && !SizeCells())
-            return false;
-        // One set beyond the announced count still fits the array.
-        if (setIndex > m_content.setCount) {
-            RaiseSyntaxError("Patch " + std::to_string(setIndex) + " out of range, there are "
-                             + std::to_string(m_content.setCount) + " datasets");
+        if (!m_content.cells.Exists() && !SizeCells()) {
+            RaiseSyntaxError("NUMBER_OF_FIELDS " + std::to_string(m_content.fieldCount) + " and NUMBER_OF_SETS "
+                             + std::to_string(m_content.setCount) + " give no room for the data");
             return false;
         }
-        // A later format section can change the row length of an array already sized.
-        const int64_t index = m_content.CellIndex(setIndex, fieldIndex);
-        if (!m_content.cells.Contains(index)) {
-            RaiseSyntaxError("Sample " + std::to_string(fieldIndex) + " out of range, there are "
-                             + std::to_string(m_content.setCount) + " datasets");
-            return false;
-        }
-        m_content.cells.Store(index, std::move(text));
+        lines.Count(m_lexer.SymbolLine(), m_content.fieldCount);
+        ++reading.dataValues;
+        // One set beyond the announced count still fits the array; sets past it are
+        // only counted, so that the verdict can name how many the data holds.
+        if (setIndex <= m_content.setCount)
+            m_content.cells.Store(m_content.CellIndex(setIndex, fieldIndex), std::move(text));
         ++fieldIndex;
         m_lexer.NextSymbol();
     }
-    if (m_lexer.Symbol() == It8Symbol::EndData)
-        m_lexer.NextSymbol();
+    lines.Close(m_content.fieldCount);
+    reading.dataEnded = m_lexer.Symbol() == It8Symbol::EndData;
+    reading.dataEndLine = m_lexer.SymbolLine();
     return true;
 }
 
@@ -205,6 +262,32 @@ bool CIt8Parser::ValueText(std::string& text) const
         return true;
     default:
         return false;
+    }
+}
+
+std::string CIt8Parser::SymbolText() const
+{
+    switch (m_lexer.Symbol()) {
+    case It8Symbol::SyntaxError: {
+        const int c = m_lexer.RejectedChar();
+        if (c > ' ' && c < 0x7F)
+            return std::string("the character '") + static_cast<char>(c) + "'";
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(c));
+        return std::string("the byte ") + hex;
+    }
+    case It8Symbol::EndOfFile: return "the end of the file";
+    case It8Symbol::BeginData: return "BEGIN_DATA";
+    case It8Symbol::BeginDataFormat: return "BEGIN_DATA_FORMAT";
+    case It8Symbol::EndData: return "END_DATA";
+    case It8Symbol::EndDataFormat: return "END_DATA_FORMAT";
+    case It8Symbol::KeywordDeclaration: return "KEYWORD";
+    case It8Symbol::StringKeyword: return "STRING";
+    default: {
+        std::string value;
+        ValueText(value);
+        return "'" + value + "'";
+    }
     }
 }
 
@@ -231,6 +314,11 @@ bool CIt8Parser::SizeCells()
 
 void CIt8Parser::RaiseSyntaxError(const std::string& detail)
 {
-    m_content.lastError = m_fileName + ": Line " + std::to_string(kLineNumber) + ", " + detail;
+    RecordError(detail);
     m_lexer.MarkSyntaxError();
+}
+
+void CIt8Parser::RecordError(const std::string& detail)
+{
+    m_content.lastError = m_fileName + ": Line " + std::to_string(m_lexer.SymbolLine()) + ", " + detail;
 }

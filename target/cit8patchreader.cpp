@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -11,6 +13,12 @@ const it8::Field kCmykFields[] = {it8::Field::CmykC, it8::Field::CmykM, it8::Fie
 const it8::Field kRgbFields[] = {it8::Field::RgbR, it8::Field::RgbG, it8::Field::RgbB};
 constexpr int kRgbChannels = 3;
 constexpr int kMaxFurtherChannels = 7;
+constexpr int kMaxMultiColourChannels = 32;
+
+std::string multiColourFieldName(int n, int channel)
+{
+    return std::to_string(n) + "CLR_" + std::to_string(channel);
+}
 
 // The low 8 bits of the value truncated toward zero, exact for every finite value;
 // what no integer can hold (infinity, NaN) gives 0.
@@ -38,18 +46,24 @@ CIt8PatchReader::CIt8PatchReader(const CIt8Table& table, int bytesPerPixel)
 {
     for (int f = 0; f < it8::kFieldCount; ++f)
         m_fieldIndex[f] = table.FindField(it8::fieldName(static_cast<it8::Field>(f)));
-    // Standard targets name no ink model and no per-patch letter; they are CMYK.
-    if (m_modelLetter == 0 && m_fieldIndex[static_cast<int>(it8::Field::ChannelLetter)] < 0)
-        m_modelLetter = it8::kCmykLetter;
+    // Standard targets name no ink model and no per-patch letter; they are CMYK,
+    // unless they name their channels <n>CLR_i instead.
+    if (m_modelLetter == 0 && m_fieldIndex[static_cast<int>(it8::Field::ChannelLetter)] < 0) {
+        if (m_fieldIndex[static_cast<int>(it8::Field::CmykC)] < 0)
+            FindMultiColourFields();
+        if (m_multiColourFields.empty())
+            m_modelLetter = it8::kCmykLetter;
+    }
     m_rgb = m_modelLetter == it8::kRgbLetter;
     m_background = m_rgb ? 0xFF : 0x00;
 }
 
-bool CIt8PatchReader::Read(const char* patch, unsigned char* pixel) const
+bool CIt8PatchReader::Read(int set, unsigned char* pixel) const
 {
     std::fill(pixel, pixel + m_bytesPerPixel, m_background);
+    if (!m_multiColourFields.empty())
+        return ReadMultiColour(set, pixel);
 
-    const int set = m_table.FindPatchSet(patch);
     double base[4] = {};
     if (!ReadBase(set, base))
         return false;
@@ -71,6 +85,58 @@ bool CIt8PatchReader::Read(const char* patch, unsigned char* pixel) const
     }
     ReadFurther(set, letter, pixel);
     return true;
+}
+
+// The largest n for which every field <n>CLR_1 ... <n>CLR_<n> exists.
+void CIt8PatchReader::FindMultiColourFields()
+{
+    for (int n = kMaxMultiColourChannels; n >= 1 && m_multiColourFields.empty(); --n) {
+        std::vector<int> fields;
+        for (int i = 1; i <= n; ++i) {
+            const int field = m_table.FindField(multiColourFieldName(n, i).c_str());
+            if (field < 0)
+                break;
+            fields.push_back(field);
+        }
+        if (static_cast<int>(fields.size()) == n)
+            m_multiColourFields = std::move(fields);
+    }
+}
+
+bool CIt8PatchReader::ReadMultiColour(int set, unsigned char* pixel) const
+{
+    const size_t channels = std::min(m_multiColourFields.size(), static_cast<size_t>(m_bytesPerPixel));
+    std::vector<unsigned char> bytes(channels);
+    for (size_t i = 0; i < channels; ++i) {
+        double value = 0.0;
+        if (!m_table.GetCellNumberAt(m_multiColourFields[i], set, value))
+            return false;
+        bytes[i] = percentByte(value);
+    }
+    std::copy(bytes.begin(), bytes.end(), pixel);
+    return true;
+}
+
+std::string CIt8PatchReader::RequiredFields() const
+{
+    std::vector<std::string> names;
+    if (!m_multiColourFields.empty()) {
+        const int n = static_cast<int>(m_multiColourFields.size());
+        for (int i = 1; i <= std::min(n, m_bytesPerPixel); ++i)
+            names.push_back(multiColourFieldName(n, i));
+    } else {
+        for (int i = 0; i < (m_rgb ? kRgbChannels : 4); ++i) {
+            names.push_back(it8::fieldName(kCmykFields[i]));
+            if (m_rgb)
+                names.back() += std::string(" or ") + it8::fieldName(kRgbFields[i]);
+        }
+        if (m_modelLetter == 0)
+            names.push_back(it8::fieldName(it8::Field::ChannelLetter));
+    }
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
 }
 
 bool CIt8PatchReader::ReadValue(it8::Field field, int set, double& value) const

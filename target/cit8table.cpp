@@ -57,6 +57,9 @@ void copyCell(std::string_view cell, char* buffer, int size)
 struct CIt8Table::Data
 {
     CIt8Content content;
+    std::string fileName;
+    // Why the reading is not whole, or empty.
+    std::string readError;
     int keyColumn = 0;
     CIt8NameIndex fields;
     CIt8NameIndex patches;
@@ -87,6 +90,44 @@ struct CIt8Table::Data
         if (field < 0 || set < 0 || field >= content.fieldCount || set >= content.setCount)
             return {};
         return content.cells.At(content.CellIndex(set, field));
+    }
+
+    // Whether the parse read the whole first table, and whether that table holds
+    // exactly the sets its header announces; the first fault found is kept.
+    void JudgeReading()
+    {
+        const CIt8Reading& reading = content.reading;
+        if (reading.stopped) {
+            readError = content.lastError;
+        } else if (!reading.dataSeen) {
+            readError = fileName + ": no data section (BEGIN_DATA ... END_DATA)";
+        } else if (!reading.dataEnded) {
+            readError = fileName + ": Line " + std::to_string(reading.dataEndLine)
+                + ", END_DATA expected: the data ends with the file, which may be cut short";
+        } else if (content.fieldCount <= 0) {
+            readError = fileName + ": the data format names no fields";
+        } else {
+            JudgeSetCount();
+        }
+    }
+
+    void JudgeSetCount()
+    {
+        const CIt8Reading& reading = content.reading;
+        const int64_t sets = reading.dataValues / content.fieldCount;
+        const int64_t rest = reading.dataValues % content.fieldCount;
+        const bool announced = content.properties.Find("NUMBER_OF_SETS") != nullptr;
+        if (announced && sets == content.setCount && rest == 0)
+            return;
+        readError = fileName + ": the data holds " + std::to_string(sets) + " complete sets";
+        if (rest != 0)
+            readError += " and " + std::to_string(rest) + " values more";
+        readError += announced ? ", NUMBER_OF_SETS declares " + std::to_string(content.setCount)
+                               : ", and the header has no NUMBER_OF_SETS";
+        if (rest != 0 && reading.unevenLine > 0)
+            readError += "; line " + std::to_string(reading.unevenLine) + " holds "
+                + std::to_string(reading.unevenLineValues) + " values for " + std::to_string(content.fieldCount)
+                + " fields";
     }
 
     // Gives every SAMPLEID field canonical patch names (the last such field is the
@@ -135,9 +176,11 @@ std::unique_ptr<CIt8Table> CIt8Table::Load(const char* path)
         return nullptr;
 
     auto data = std::make_unique<Data>();
-    const std::string fileName = std::string(path).substr(0, kMaxFileName);
-    // A parse that stops early still leaves a usable table with what it read.
-    CIt8Parser(std::move(text), fileName, data->content).Parse();
+    data->fileName = std::string(path).substr(0, kMaxFileName);
+    // A parse that stops early still leaves a table with what it read; the verdict
+    // tells callers that need the whole target.
+    data->content.reading.stopped = !CIt8Parser(std::move(text), data->fileName, data->content).Parse();
+    data->JudgeReading();
     data->NormalizeAndIndexNames();
     return std::unique_ptr<CIt8Table>(new CIt8Table(std::move(data)));
 }
@@ -217,6 +260,16 @@ const char* CIt8Table::GetFieldName(int field) const
 int CIt8Table::GetKeyColumn() const
 {
     return m_data->keyColumn;
+}
+
+bool CIt8Table::IsComplete() const
+{
+    return m_data->readError.empty();
+}
+
+const char* CIt8Table::GetReadError() const
+{
+    return m_data->readError.c_str();
 }
 
 const char* CIt8Table::GetLastSyntaxError() const

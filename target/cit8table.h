@@ -8,7 +8,7 @@
 // A loaded IT8/CGATS target file: header properties and a table of data cells, one
 // row per patch ("set") and one column per named quantity ("field"), all kept as
 // text. A file with syntax errors still loads, holding what was read before the
-// error; callers see problems only as missing properties, fields, patches or cells.
+// error; IsComplete tells whether the file was read whole.
 class LUMETRA_EXPORT CIt8Table
 {
 public:
@@ -47,8 +47,16 @@ public:
     const char* GetFieldName(int field) const;
     // The field "SAMPLEID" that names the patches, or 0 when there is none.
     int GetKeyColumn() const;
-    // The last syntax error met while loading ("file: Line n, detail"), or an empty
-    // text. Meant for debugging only.
+    // Whether the file was read whole: the parse reached the end of the text or of
+    // its first table (BEGIN_DATA ... END_DATA), and that table holds exactly the
+    // NUMBER_OF_SETS sets that its header announces, each of one value per field.
+    bool IsComplete() const;
+    // Why the file was not read whole, for a person to act on: the file, and where
+    // the parse stopped ("file: Line n, detail") or the set counts and the first
+    // data line that holds too few or too many values. Empty when it was.
+    const char* GetReadError() const;
+    // The last syntax error met while loading ("file: Line n, detail"), also one the
+    // header recovered from, or an empty text.
     const char* GetLastSyntaxError() const;
 
 private:

@@ -44,10 +44,10 @@ void placeBlock(const ImageGeometry& geometry, int row, int column, const unsign
 // Reads and places every patch, column by column; returns how many patches were
 // read. A patch that cannot be named ends its column; one whose values cannot be
 // read stays background in a padded image and ends its column otherwise.
-int placePatches(const CIt8Table& table, const ImageGeometry& geometry, PixelExtend* image)
+int placePatches(const CIt8Table& table, const CIt8PatchReader& reader, const ImageGeometry& geometry,
+                 PixelExtend* image)
 {
     const CIt8ChartLayout& layout = geometry.layout;
-    const CIt8PatchReader reader(table, geometry.bytesPerPixel);
     std::fill(image, image + geometry.bytesPerLine * layout.height, reader.Background());
 
     std::vector<unsigned char> pixel(static_cast<size_t>(geometry.bytesPerPixel));
@@ -59,7 +59,7 @@ int placePatches(const CIt8Table& table, const ImageGeometry& geometry, PixelExt
             const int set = row * layout.patchesPerRow + column;
             if (!table.GetCellAt(0, set, name, sizeof name))
                 break;
-            if (reader.Read(name, pixel.data()))
+            if (reader.Read(set, pixel.data()))
                 ++written;
             else if (!layout.padded)
                 break;
@@ -67,6 +67,19 @@ int placePatches(const CIt8Table& table, const ImageGeometry& geometry, PixelExt
         }
     }
     return written;
+}
+
+// The target, when it loads and was read whole; otherwise none and the reason.
+std::unique_ptr<CIt8Table> loadWholeTarget(const QByteArray& path, QString& errorText)
+{
+    std::unique_ptr<CIt8Table> table = CIt8Table::Load(path.constData());
+    if (!table) {
+        errorText = QFile::decodeName(path) + QStringLiteral(": the file cannot be read or is empty");
+    } else if (!table->IsComplete()) {
+        errorText = QFile::decodeName(table->GetReadError());
+        table.reset();
+    }
+    return table;
 }
 
 } // namespace
@@ -83,22 +96,41 @@ long CIt8ToImageObj::ComputeLinearizationChart(long patchWidth, long patchHeight
 {
     // The file system's own encoding: Latin-1 where that is the local code page, and
     // still right for names that Latin-1 cannot spell.
-    const std::unique_ptr<CIt8Table> table = CIt8Table::Load(QFile::encodeName(m_targetPath).constData());
+    const std::unique_ptr<CIt8Table> table = loadWholeTarget(QFile::encodeName(m_targetPath), m_errorText);
+    if (!table)
+        return 0;
     CIt8ChartLayout layout;
-    if (!table || bytesPerPixel <= 0 || !layout.Compute(*table, patchWidth, patchHeight, patchesPerRow))
+    if (bytesPerPixel <= 0 || !layout.Compute(*table, patchWidth, patchHeight, patchesPerRow)) {
+        m_errorText = QStringLiteral("%1: %2 channels in rows of %3 patches of %4 x %5 pixels cannot be laid out")
+                          .arg(m_targetPath)
+                          .arg(bytesPerPixel)
+                          .arg(patchesPerRow)
+                          .arg(patchWidth)
+                          .arg(patchHeight);
         return 0;
+    }
     const int64_t bytesPerLine = static_cast<int64_t>(bytesPerPixel) * layout.width;
-    if (bytesPerLine > kMaxImageBytes || bytesPerLine * layout.height > kMaxImageBytes)
-        return 0;
     const int64_t imageSize = bytesPerLine * layout.height;
-
-    std::unique_ptr<PixelExtend[]> image(new (std::nothrow) PixelExtend[static_cast<size_t>(imageSize)]);
-    if (!image)
+    std::unique_ptr<PixelExtend[]> image;
+    if (bytesPerLine <= kMaxImageBytes && imageSize <= kMaxImageBytes)
+        image.reset(new (std::nothrow) PixelExtend[static_cast<size_t>(imageSize)]);
+    if (!image) {
+        m_errorText = QStringLiteral("%1: an image of %2 x %3 pixels of %4 channels is too large")
+                          .arg(m_targetPath)
+                          .arg(layout.width)
+                          .arg(layout.height)
+                          .arg(bytesPerPixel);
         return 0;
+    }
     const ImageGeometry geometry{layout, patchWidth, patchHeight, bytesPerPixel, bytesPerLine};
+    const CIt8PatchReader reader(*table, bytesPerPixel);
     // A table without a single readable patch would print an empty chart.
-    if (placePatches(*table, geometry, image.get()) == 0)
+    if (placePatches(*table, reader, geometry, image.get()) == 0) {
+        m_errorText = QStringLiteral("%1: no patch can be read: each needs a value in %2")
+                          .arg(m_targetPath, QString::fromLatin1(reader.RequiredFields().c_str()));
         return 0;
+    }
+    m_errorText.clear();
 
     m_targetImage = std::move(image);
     m_bytesPerPixel = bytesPerPixel;
@@ -112,7 +144,8 @@ long CIt8ToImageObj::ComputeLinearizationChart(long patchWidth, long patchHeight
 long CIt8ToImageObj::MeasureOfLinearizationChart(const char* path, long patchWidth, long patchHeight, long& width,
                                                  long& height, int patchesPerRow)
 {
-    const std::unique_ptr<CIt8Table> table = CIt8Table::Load(path);
+    QString unused;
+    const std::unique_ptr<CIt8Table> table = loadWholeTarget(path, unused);
     CIt8ChartLayout layout;
     if (!table || !layout.Compute(*table, patchWidth, patchHeight, patchesPerRow))
         return 0;

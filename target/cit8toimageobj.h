@@ -30,11 +30,16 @@ public:
 
     // Computes the image: patch blocks of patchWidth x patchHeight pixels, rows of
     // patchesPerRow patches (negative: from "LGOROWLENGTH"), bytesPerPixel channels.
-    // 1 on success; 0, with nothing changed, when the target cannot be read or laid
-    // out or no patch at all could be read.
+    // Each patch takes the values of its own set. 1 on success; 0, with the image
+    // and counts unchanged and GetErrorText saying why, when the target cannot be
+    // read, was not read whole (CIt8Table::IsComplete), cannot be laid out, or holds
+    // no readable patch at all.
     long ComputeLinearizationChart(long patchWidth, long patchHeight, int patchesPerRow, int bytesPerPixel);
+    // Why the last computation failed, naming the file; empty after a success.
+    QString GetErrorText() const { return m_errorText; }
 
-    // The pixel size the computation would give, without computing it; 1 or 0.
+    // The pixel size the computation would give, without computing it; 1 or 0 (also
+    // for a target that was not read whole).
     static long MeasureOfLinearizationChart(const char* path, long patchWidth, long patchHeight, long& width,
                                             long& height, int patchesPerRow);
 
@@ -46,6 +51,7 @@ private:
     int32_t m_patchesPerRow = 0;
     int32_t m_totalPatchCount = 0;
     int32_t m_targetImageSize = 0;
+    QString m_errorText;
 };
 
 #endif

@@ -402,22 +402,38 @@ TEST_F(AccelInstrumentChart, MissingTargetCallsNoSdk)
     instrument.cleanupACCEL();
 }
 
-TEST_F(AccelInstrumentChart, UnreadableTargetIsReportedTwice)
+TEST_F(AccelInstrumentChart, UnreadableTargetIsReportedWithItsReasonAndCallsNoSdk)
 {
-    SimFolder sim;
-    accelInstrument instrument(sim.path());
-    LogCollector log(instrument);
-    QFile junk(work.filePath(QStringLiteral("junk.it8")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is no target\n");
-    junk.close();
-    setSinglePageJob(instrument, junk.fileName(), PageSetup());
-    ASSERT_TRUE(bringUp(instrument));
-    EXPECT_FALSE(instrument.GenerateTiff());
-    EXPECT_EQ(log.lines().mid(log.lines().size() - 2),
-              QStringList({"Could not generate the color table from the it8 file.",
-                           "ACCEL: Color table missing. Try again specifying a valid it8 file"}));
-    instrument.cleanupACCEL();
+    struct TargetCase
+    {
+        QByteArray text;
+        QString reason;
+    };
+    const TargetCase cases[] = {
+        {"this is no target\n", ": no data section (BEGIN_DATA ... END_DATA)"},
+        {"NUMBER_OF_SETS 2\nBEGIN_DATA_FORMAT\nSAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K\nEND_DATA_FORMAT\n"
+         "BEGIN_DATA\nA1 0 0 0 0\nA2 0 0 0\nEND_DATA\n",
+         ": the data holds 1 complete sets and 4 values more, NUMBER_OF_SETS declares 2; line 7 holds 4 values for 5 "
+         "fields"},
+    };
+    for (const TargetCase& c : cases) {
+        SCOPED_TRACE(c.text.constData());
+        SimFolder sim;
+        accelInstrument instrument(sim.path());
+        LogCollector log(instrument);
+        QFile target(work.filePath(QStringLiteral("damaged.it8")));
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        target.write(c.text);
+        target.close();
+        setSinglePageJob(instrument, target.fileName(), PageSetup());
+        ASSERT_TRUE(bringUp(instrument));
+        EXPECT_FALSE(instrument.GenerateTiff());
+        EXPECT_EQ(log.lines().mid(log.lines().size() - 3),
+                  QStringList({"Could not generate the color table from the it8 file.", target.fileName() + c.reason,
+                               "ACCEL: Color table missing. Try again specifying a valid it8 file"}));
+        EXPECT_FALSE(sim.operations().contains(QStringLiteral("CreateChart")));
+        instrument.cleanupACCEL();
+    }
 }
 
 TEST_F(AccelInstrumentChart, NegativeRowLengthComesFromTheTargetForTheWholeChart)

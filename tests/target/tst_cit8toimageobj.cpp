@@ -225,12 +225,87 @@ TEST_F(CIt8ToImageObjTest, AnUnreadablePatchEndsItsColumnUnlessTheImageIsPadded)
     }
 }
 
-TEST_F(CIt8ToImageObjTest, LooksPatchesUpByName)
+TEST_F(CIt8ToImageObjTest, TakesEachPatchFromItsOwnSet)
 {
-    // The second set bears the first one's name, so it shows the first one's values.
+    // Sets that share a name (a01 and A1 normalise alike) keep their own values,
+    // their ink letters included; a set without a name in field 0 still ends its column.
+    const QByteArray text = target("", "SAMPLEID CMYK_C CMYK_M CMYK_Y CMYK_K CMYK_A CMYK_B ChannellID",
+                                   {"a01 10 0 0 0 50 60 B", "A1 20 0 0 0 50 60 C", "B 30 0 0 0 50 60 B",
+                                    "'\n 40 0 0 0 50 60 B"});
     CIt8ToImageObj* image = nullptr;
-    ASSERT_EQ(Compute(image, target("", kCmykFields, {"A 10 0 0 0", "a 20 0 0 0", "B 30 0 0 0"}), 3, 1), 1);
-    EXPECT_EQ((Bytes(image->GetTargetImage(), image->GetTargetImage() + 3)), (Bytes{25, 25, 76}));
+    ASSERT_EQ(Compute(image, text, 4, 6), 1);
+    EXPECT_EQ(pixelAt(*image, 4, 6, 0, 0), (Bytes{25, 0, 0, 0, 127, 153}));
+    EXPECT_EQ(pixelAt(*image, 4, 6, 1, 0), (Bytes{51, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(pixelAt(*image, 4, 6, 2, 0), (Bytes{76, 0, 0, 0, 127, 153}));
+    EXPECT_EQ(pixelAt(*image, 4, 6, 3, 0), Bytes(6, 0));
+}
+
+TEST_F(CIt8ToImageObjTest, ReadsMultiColourChannelFieldsInTheirOwnOrder)
+{
+    struct MultiColourCase
+    {
+        QByteArray header;
+        QByteArray fields;
+        QByteArray row;
+        int channels;
+        Bytes expected;
+    };
+    const MultiColourCase cases[] = {
+        // Byte i - 1 holds nCLR_i, wherever the field stands; bytes beyond n stay background.
+        {"", "SAMPLE_ID 3CLR_2 3clr_1 3CLR_3 LAB_L", "P0 20 10 30 99", 4, {25, 51, 76, 0}},
+        {"", "SAMPLE_ID 3CLR_1 3CLR_2 3CLR_3", "P0 10 20 30", 2, {25, 51}},
+        {"", "SAMPLE_ID 7CLR_1 7CLR_2 7CLR_3 7CLR_4 7CLR_5 7CLR_6 7CLR_7", "P0 10 20 30 40 50 60 100", 7,
+         {25, 51, 76, 102, 127, 153, 254}},
+        // Of two complete sets of fields, the one with more channels.
+        {"", "SAMPLE_ID 1CLR_1 2CLR_1 2CLR_2", "P0 10 20 30", 2, {51, 76}},
+        // The fields feed the pixel only when nothing else names the channels.
+        {"", "SAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K 2CLR_1 2CLR_2", "P0 10 20 30 40 50 60", 4, {25, 51, 76, 102}},
+        {"INK_MODEL CMYK", "SAMPLE_ID 2CLR_1 2CLR_2", "P0 10 20", 2, {}},
+        {"", "SAMPLE_ID 2CLR_1 2CLR_2 ChannellID", "P0 10 20 C", 2, {}},
+        {"", "SAMPLE_ID 3CLR_1 3CLR_3", "P0 10 20", 2, {}},
+    };
+    for (const MultiColourCase& c : cases) {
+        SCOPED_TRACE(c.header.constData() + std::string(" / ") + c.fields.constData());
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, target(c.header, c.fields, {c.row}), 1, c.channels), c.expected.empty() ? 0 : 1);
+        if (!c.expected.empty()) {
+            EXPECT_EQ(pixelAt(*image, 1, c.channels, 0, 0), c.expected);
+        }
+    }
+}
+
+TEST_F(CIt8ToImageObjTest, SaysWhyATargetGivesNoImage)
+{
+    struct ReasonCase
+    {
+        QByteArray text;
+        QString reason;
+    };
+    const ReasonCase cases[] = {
+        {target("", "SAMPLE_ID LAB_L", {"P0 50"}), "no patch can be read: each needs a value in CMYK_C, CMYK_M, "
+                                                   "CMYK_Y and CMYK_K"},
+        {target("INK_MODEL RGB", "SAMPLE_ID LAB_L", {"P0 50"}),
+         "each needs a value in CMYK_C or RGB_R, CMYK_M or RGB_G and CMYK_Y or RGB_B"},
+        {target("", kCmykFields + " ChannellID", {"P0 1 2 3 4 '\n"}), "CMYK_K and ChannellID"},
+        {target("", "SAMPLE_ID 5CLR_1 5CLR_2 5CLR_3 5CLR_4 5CLR_5", {"P0 1 2 3 '\n 5"}),
+         "each needs a value in 5CLR_1, 5CLR_2, 5CLR_3 and 5CLR_4"},
+        // The first NUMBER_OF_SETS wins.
+        {"NUMBER_OF_SETS 3\n" + target("", kCmykFields, indexedRows(2)),
+         "the data holds 2 complete sets, NUMBER_OF_SETS declares 3"},
+    };
+    for (const ReasonCase& c : cases) {
+        SCOPED_TRACE(c.text.constData());
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, c.text, 4, 4), 0);
+        EXPECT_TRUE(image->GetErrorText().contains(c.reason)) << image->GetErrorText().toStdString();
+    }
+    const QString missingPath = m_files.Write("x") + "-missing";
+    CIt8ToImageObj missing(missingPath);
+    EXPECT_EQ(missing.ComputeLinearizationChart(1, 1, 4, 4), 0);
+    EXPECT_EQ(missing.GetErrorText(), missingPath + ": the file cannot be read or is empty");
+    CIt8ToImageObj* image = nullptr;
+    ASSERT_EQ(Compute(image, target("", kCmykFields, indexedRows(2)), 4, 4), 1);
+    EXPECT_EQ(image->GetErrorText(), QString());
 }
 
 TEST_F(CIt8ToImageObjTest, OpensTargetsWhosePathIsNotAscii)
