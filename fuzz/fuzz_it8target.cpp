@@ -38,6 +38,8 @@ void queryTable(const CIt8Table& table)
         }
     }
     table.GetLastSyntaxError();
+    table.IsComplete();
+    table.GetReadError();
 }
 
 } // namespace
@@ -59,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CIt8ToImageObj image(path);
     image.ComputeLinearizationChart(1, 1, -1, 8);
     image.ComputeLinearizationChart(2, 3, 7, 11);
+    image.GetErrorText();
     long width = 0;
     long height = 0;
     CIt8ToImageObj::MeasureOfLinearizationChart(localPath.constData(), 4, 5, width, height, -1);

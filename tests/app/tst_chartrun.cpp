@@ -1,4 +1,5 @@
 // Whole chart runs of the lumetra executable against the printer simulator.
+#include "ctiffimg.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -237,6 +238,41 @@ TEST_F(ChartRun, AChartLineThatCannotBeWrittenFailsTheRun)
     EXPECT_FALSE(QFile::exists(tiff));
     EXPECT_FALSE(QFile::exists(tiff + QStringLiteral(".part")));
     EXPECT_EQ(sim.operations().last(), QStringLiteral("LoadLibraryTerminate"));
+}
+
+TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
+{
+    if (!QDir(QStringLiteral(LUMETRA_SHARED_TARGETS)).exists())
+        GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS;
+    const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
+    values["-tiffoutput"] = tiff;
+    values["-patchperrow"] = "84";
+    values["-patchsizex"] = "3";
+    values["-patchsizey"] = "3";
+    values["-papersizex"] = "1000";
+    values["-numcolor"] = "7";
+    SimFolder sim;
+
+    // Seven inks named 7CLR_1 ... 7CLR_7, a header time and digit-led names.
+    values["-it8"] = shared.filePath(QStringLiteral("jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt"));
+    ASSERT_EQ(run(options(sim.path())), 0) << log().join('\n').toStdString();
+    EXPECT_TRUE(log().contains(QStringLiteral("TotalPatchcount=3024 PatchesPerRow=84 ColorTableSize21168")));
+    CTiffImg chart;
+    ASSERT_TRUE(chart.Open(QFile::encodeName(tiff).constData()));
+    EXPECT_EQ(chart.GetSamples(), 7u);
+    chart.Close();
+
+    // More sets than the header declares: no chart, and the reason in the log.
+    QFile::remove(tiff);
+    values["-it8"] = shared.filePath(QStringLiteral("hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt"));
+    EXPECT_EQ(run(options(sim.path())), 1);
+    const QStringList lines = log();
+    const int refusal = lines.indexOf(QStringLiteral("Could not generate the color table from the it8 file."));
+    ASSERT_GE(refusal, 0) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.value(refusal + 1),
+              values["-it8"] + QStringLiteral(": the data holds 3534 complete sets, NUMBER_OF_SETS declares 1624"));
+    EXPECT_FALSE(QFile::exists(tiff));
+    EXPECT_FALSE(sim.operations().contains(QStringLiteral("CreateChart")));
 }
 
 } // namespace
