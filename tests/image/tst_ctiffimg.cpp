@@ -4,9 +4,25 @@
 #include <tiffio.h>
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -29,6 +45,24 @@ public:
 private:
     TIFFErrorHandler m_previous;
 };
+
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+// Reads the whole image and compares it with the pattern lines.
+void expectPatternImage(const QByteArray& path, uint32_t height)
+{
+    CTiffImg reader;
+    ASSERT_TRUE(reader.Open(path.constData())) << reader.GetErrorText().toStdString();
+    ASSERT_EQ(reader.GetHeight(), height);
+    std::vector<unsigned char> line(reader.GetBytesPerLine());
+    for (uint32_t y = 0; y < height; ++y) {
+        ASSERT_TRUE(reader.ReadLine(line.data())) << "line " << y;
+        EXPECT_EQ(line, patternLine(y, line.size())) << "line " << y;
+    }
+}
 
 struct WriteCase
 {
@@ -69,12 +103,15 @@ TEST_P(CTiffImgRoundTrip, WritesTagsAndLinesThatReadBack)
                 auto line = patternLine(y, img.GetBytesPerLine());
                 ASSERT_TRUE(img.WriteLine(line.data()));
             }
-            // Lines past the height are ignored but accepted.
+            // Lines past the height are refused; the strip count below shows nothing was added.
             auto extra = patternLine(99, img.GetBytesPerLine());
-            EXPECT_TRUE(img.WriteLine(extra.data()));
+            EXPECT_FALSE(img.WriteLine(extra.data()));
+            EXPECT_TRUE(img.GetErrorText().contains(QStringLiteral("outside the image")))
+                << img.GetErrorText().toStdString();
         }
-        img.Close();
+        ASSERT_TRUE(img.Close()) << img.GetErrorText().toStdString();
     }
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("chart.tif")}) << "no temporary file is left";
 
     // Tags as libtiff sees them.
     TIFF* tif = TIFFOpen(path.constData(), "r");
@@ -112,6 +149,7 @@ TEST_P(CTiffImgRoundTrip, WritesTagsAndLinesThatReadBack)
     EXPECT_FLOAT_EQ(xres, 72.0f);
     EXPECT_FLOAT_EQ(yres, 144.0f);
     EXPECT_EQ(TIFFNumberOfStrips(tif), height);
+    EXPECT_EQ(TIFFNumberOfDirectories(tif), 1);
     TIFFClose(tif);
 
     // Pixels through the wrapper's reader.
@@ -169,6 +207,7 @@ bool writeForeignTiff(const QByteArray& path, uint16_t planar, uint16_t orientat
 
 TEST(CTiffImgOpen, RefusesSeparatePlanesAndOtherOrientations)
 {
+    ErrorHandlerSilencer silence;
     QTemporaryDir dir;
     const QByteArray planes = dir.filePath(QStringLiteral("planes.tif")).toLocal8Bit();
     const QByteArray rotated = dir.filePath(QStringLiteral("rotated.tif")).toLocal8Bit();
@@ -181,6 +220,7 @@ TEST(CTiffImgOpen, RefusesSeparatePlanesAndOtherOrientations)
     EXPECT_FALSE(img.Open(planes.constData()));
     EXPECT_EQ(img.GetWidth(), 0u);
     EXPECT_FALSE(img.Open(rotated.constData()));
+    EXPECT_TRUE(img.GetErrorText().endsWith(QStringLiteral("only interleaved samples from the top left can be read")));
 
     // A strip of several rows is read through the cache, line by line.
     ASSERT_TRUE(img.Open(plain.constData()));
@@ -206,8 +246,8 @@ TEST(CTiffImgState, LineOperationsOfTheOtherModeOrClosedFail)
     EXPECT_FALSE(img.ReadLine(line.data()));
     EXPECT_TRUE(img.WriteLine(line.data()));
     EXPECT_TRUE(img.WriteLine(line.data()));
-    img.Close();
-    img.Close();  // harmless
+    EXPECT_TRUE(img.Close());
+    EXPECT_TRUE(img.Close());  // harmless
     EXPECT_EQ(img.GetWidth(), 0u);
     EXPECT_FALSE(img.WriteLine(line.data()));
 
@@ -215,6 +255,9 @@ TEST(CTiffImgState, LineOperationsOfTheOtherModeOrClosedFail)
     EXPECT_FALSE(img.WriteLine(line.data()));
     EXPECT_FALSE(img.WriteLineBack(line.data()));
     EXPECT_TRUE(img.ReadLine(line.data()));
+    EXPECT_TRUE(img.Close());
+    EXPECT_TRUE(QFileInfo(QFile::decodeName(path)).isFile()) << "closing a file read keeps it";
+    EXPECT_EQ(img.GetErrorText(), QString());
 }
 
 TEST(CTiffImgState, OpenAndCreateFailuresLeaveTheObjectClosed)
@@ -222,14 +265,18 @@ TEST(CTiffImgState, OpenAndCreateFailuresLeaveTheObjectClosed)
     ErrorHandlerSilencer silence;
     QTemporaryDir dir;
     CTiffImg img;
+    const QString noSuchFile = QString::fromLocal8Bit(std::strerror(ENOENT));
     const QByteArray missingFolder = dir.filePath(QStringLiteral("no/such/folder/x.tif")).toLocal8Bit();
     EXPECT_FALSE(img.Create(missingFolder.constData(), 4, 4, 8, CTiffImg::Additive, 1, 72, 72, false));
+    EXPECT_EQ(img.GetErrorText(), QString::fromLocal8Bit(missingFolder) + ": Can not open output image: " + noSuchFile);
     std::vector<unsigned char> line(4);
     EXPECT_FALSE(img.WriteLine(line.data()));
     EXPECT_EQ(img.GetWidth(), 0u);
+    EXPECT_TRUE(img.Close()) << "nothing is open";
 
     const QByteArray missingFile = dir.filePath(QStringLiteral("missing.tif")).toLocal8Bit();
     EXPECT_FALSE(img.Open(missingFile.constData()));
+    EXPECT_EQ(img.GetErrorText(), QString::fromLocal8Bit(missingFile) + ": Can not open input image: " + noSuchFile);
     EXPECT_FALSE(img.ReadLine(line.data()));
 
     // Not a TIFF at all.
@@ -239,6 +286,14 @@ TEST(CTiffImgState, OpenAndCreateFailuresLeaveTheObjectClosed)
     f.write("II*\0garbage that is no directory", 32);
     f.close();
     EXPECT_FALSE(img.Open(junk.toLocal8Bit().constData()));
+    // libtiff's own message for this file comes with the failure.
+    EXPECT_TRUE(img.GetErrorText().startsWith(junk + ": Can not open input image: "))
+        << img.GetErrorText().toStdString();
+    EXPECT_GT(img.GetErrorText().size(), (junk + ": Can not open input image: ").size());
+
+    EXPECT_TRUE(img.Create(dir.filePath(QStringLiteral("ok.tif")).toLocal8Bit().constData(), 4, 4, 8,
+                           CTiffImg::Additive, 1, 72, 72, false));
+    EXPECT_EQ(img.GetErrorText(), QString()) << "a success clears the last failure";
 }
 
 TEST(CTiffImgState, CreateClosesTheFileOpenBefore)
@@ -259,5 +314,425 @@ TEST(CTiffImgState, CreateClosesTheFileOpenBefore)
     ASSERT_TRUE(reader.ReadLine(back.data()));
     EXPECT_EQ(back, line);
 }
+
+struct CreateCase
+{
+    const char* name;
+    unsigned long height;
+    unsigned long samples;
+    float xRes;
+    const char* reason;
+};
+
+class CTiffImgCreateRefusal : public ::testing::TestWithParam<CreateCase>
+{
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_P(CTiffImgCreateRefusal, LeavesNothingAndSaysWhy)
+{
+    ErrorHandlerSilencer silence;
+    const CreateCase c = GetParam();
+    const QString path = dir.filePath(QStringLiteral("chart.tif"));
+    CTiffImg img;
+    EXPECT_FALSE(img.Create(QFile::encodeName(path).constData(), 4, c.height, 8, CTiffImg::Subtractive, c.samples,
+                            c.xRes, 72, true));
+    EXPECT_TRUE(img.GetErrorText().startsWith(path + ": Can not open output image: "))
+        << img.GetErrorText().toStdString();
+    EXPECT_TRUE(img.GetErrorText().contains(QString::fromLatin1(c.reason))) << img.GetErrorText().toStdString();
+    EXPECT_EQ(entriesOf(dir.path()), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CTiffImgCreateRefusal,
+    ::testing::Values(CreateCase{"linesBeyondInt32", 0x80000000ul, 4, 72, "cannot be stored"},
+                      // libtiff refuses these tags; a file without them would not read back.
+                      CreateCase{"noSamples", 3, 0, 72, "SamplesPerPixel"},
+                      CreateCase{"negativeResolution", 3, 4, -1, "XResolution"}),
+    [](const ::testing::TestParamInfo<CreateCase>& info) { return std::string(info.param.name); });
+
+// Lowers the size a file of this process may grow to, with the signal that
+// would end the process ignored, so that writes past it fail with EFBIG.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        if (getrlimit(RLIMIT_FSIZE, &m_previous) != 0)
+            return;
+        rlimit lowered = m_previous;
+        lowered.rlim_cur = bytes;
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (m_active)
+            setrlimit(RLIMIT_FSIZE, &m_previous);
+        if (m_previousHandler != SIG_ERR)
+            std::signal(SIGXFSZ, m_previousHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = SIG_ERR;
+    bool m_active = false;
+};
+
+enum class Ending { Close, Discard, Destroy, FolderRemoved, FileSizeLimited };
+
+struct EndingCase
+{
+    const char* name;
+    Ending ending;
+    bool linesWritten;
+    bool saved;
+    int reasonErrno;  // 0: no system reason expected
+};
+
+class CTiffImgEnding : public ::testing::TestWithParam<EndingCase>
+{
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_P(CTiffImgEnding, OnlyASavedChartAppearsUnderItsName)
+{
+    ErrorHandlerSilencer silence;
+    const EndingCase c = GetParam();
+    const QString folder = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString finalPath = folder + QStringLiteral("/chart.tif");
+    const uint32_t width = 256, height = 64;
+
+    // Far below the uncompressed image, far above the file's header.
+    std::optional<FileSizeLimit> limit;
+    if (c.ending == Ending::FileSizeLimited) {
+        limit.emplace(4096);
+        if (!limit->active())
+            GTEST_SKIP() << "the file size limit cannot be lowered here";
+    }
+    auto img = std::make_unique<CTiffImg>();
+    ASSERT_TRUE(img->Create(QFile::encodeName(finalPath).constData(), width, height, 8, CTiffImg::Additive, 1, 72,
+                            72, false));
+    bool allWritten = true;
+    for (uint32_t y = 0; y < height; ++y) {
+        auto line = patternLine(y, img->GetBytesPerLine());
+        allWritten = img->WriteLine(line.data()) && allWritten;
+    }
+    EXPECT_EQ(allWritten, c.linesWritten);
+    EXPECT_FALSE(QFileInfo::exists(finalPath)) << "the chart appears only once saved";
+
+    std::optional<bool> closed;
+    switch (c.ending) {
+    case Ending::Close:
+    case Ending::FileSizeLimited:
+        closed = img->Close();
+        break;
+    case Ending::Discard:
+        img->Discard();
+        break;
+    case Ending::Destroy:
+        img.reset();
+        break;
+    case Ending::FolderRemoved:
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        closed = img->Close();
+        break;
+    }
+    limit.reset();
+
+    if (closed) {
+        EXPECT_EQ(*closed, c.saved) << img->GetErrorText().toStdString();
+    }
+    if (c.reasonErrno != 0) {
+        const QString text = img->GetErrorText();
+        EXPECT_TRUE(text.startsWith(finalPath + QStringLiteral(": "))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromLocal8Bit(std::strerror(c.reasonErrno)))) << text.toStdString();
+    }
+    EXPECT_EQ(QFileInfo::exists(finalPath), c.saved);
+    EXPECT_EQ(entriesOf(folder), c.saved ? QStringList{QStringLiteral("chart.tif")} : QStringList{})
+        << "nothing else is left behind";
+    if (c.saved)
+        expectPatternImage(QFile::encodeName(finalPath), height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WaysAWriteEnds, CTiffImgEnding,
+    ::testing::Values(EndingCase{"closed", Ending::Close, true, true, 0},
+                      EndingCase{"discarded", Ending::Discard, true, false, 0},
+                      EndingCase{"destroyed", Ending::Destroy, true, false, 0},
+                      EndingCase{"folderRemovedBeforeClose", Ending::FolderRemoved, true, false, ENOENT},
+                      EndingCase{"fileSizeLimitReached", Ending::FileSizeLimited, false, false, EFBIG}),
+    [](const ::testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
+
+bool makeFifo(const QByteArray& path)
+{
+    return mkfifo(path.constData(), 0600) == 0;
+}
+
+bool makeFolder(const QByteArray& path)
+{
+    return mkdir(path.constData(), 0700) == 0;
+}
+
+bool makeSocket(const QByteArray& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return bound;
+}
+
+// A node like /dev/null, made here so that a fault replaces nothing of the system's.
+bool makeNullDevice(const QByteArray& path)
+{
+    return mknod(path.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+}
+
+bool makeLinkToFifo(const QByteArray& path)
+{
+    return makeFifo(path + ".fifo") && symlink((path + ".fifo").constData(), path.constData()) == 0;
+}
+
+struct NodeCase
+{
+    const char* name;
+    bool (*make)(const QByteArray& path);
+};
+
+class CTiffImgNonRegularPath : public ::testing::TestWithParam<NodeCase>
+{
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_P(CTiffImgNonRegularPath, IsNeverReplaced)
+{
+    ErrorHandlerSilencer silence;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("node")));
+    if (!GetParam().make(path))
+        GTEST_SKIP() << "cannot make the node here: " << std::strerror(errno);
+    struct stat before{};
+    ASSERT_EQ(lstat(path.constData(), &before), 0);
+    const QStringList entries = entriesOf(dir.path());
+
+    CTiffImg img;
+    EXPECT_FALSE(img.Create(path.constData(), 4, 4, 8, CTiffImg::Additive, 1, 72, 72, false));
+    EXPECT_EQ(img.GetErrorText(), QFile::decodeName(path) + ": Can not open output image: not a regular file");
+    EXPECT_TRUE(img.Close());
+
+    struct stat after{};
+    ASSERT_EQ(lstat(path.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(entriesOf(dir.path()), entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Nodes, CTiffImgNonRegularPath,
+                         ::testing::Values(NodeCase{"fifo", makeFifo}, NodeCase{"folder", makeFolder},
+                                           NodeCase{"socket", makeSocket}, NodeCase{"device", makeNullDevice},
+                                           NodeCase{"linkToFifo", makeLinkToFifo}),
+                         [](const ::testing::TestParamInfo<NodeCase>& info) { return std::string(info.param.name); });
+
+class CTiffImgSymlink : public ::testing::TestWithParam<bool>
+{
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_P(CTiffImgSymlink, IsWrittenThroughAndKept)
+{
+    const bool targetExists = GetParam();
+    const QString target = dir.filePath(QStringLiteral("target.tif"));
+    const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("link.tif")));
+    if (targetExists) {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an older chart");
+    }
+    ASSERT_EQ(symlink("target.tif", link.constData()), 0);
+
+    const uint32_t width = 5, height = 3;
+    CTiffImg img;
+    ASSERT_TRUE(img.Create(link.constData(), width, height, 8, CTiffImg::Subtractive, 4, 72, 72, true));
+    for (uint32_t y = 0; y < height; ++y) {
+        auto line = patternLine(y, img.GetBytesPerLine());
+        ASSERT_TRUE(img.WriteLine(line.data()));
+    }
+    ASSERT_TRUE(img.Close()) << img.GetErrorText().toStdString();
+
+    const QFileInfo linkInfo(QFile::decodeName(link));
+    EXPECT_TRUE(linkInfo.isSymLink());
+    EXPECT_EQ(linkInfo.symLinkTarget(), QFileInfo(target).absoluteFilePath());
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{QStringLiteral("link.tif"), QStringLiteral("target.tif")}));
+    expectPatternImage(QFile::encodeName(target), height);
+}
+
+INSTANTIATE_TEST_SUITE_P(TargetPresentOrNot, CTiffImgSymlink, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "existingTarget" : "danglingLink");
+                         });
+
+// A one-strip little-endian grey TIFF of 134 bytes built tag by tag, so that
+// its header can claim sizes its data does not hold.
+struct ForgedStrip
+{
+    uint32_t width;
+    uint32_t height;
+    uint16_t bits;
+    uint16_t compression;
+    uint32_t offset;  // 0: the data right after the directory
+    uint32_t byteCount;
+    bool layoutTags;  // false: SamplesPerPixel, BitsPerSample and RowsPerStrip left to their defaults
+};
+
+struct ForgedFile
+{
+    QByteArray bytes;
+    int dataStart;
+};
+
+ForgedFile forgeTiff(const ForgedStrip& f)
+{
+    constexpr uint16_t Short = 3, Long = 4;
+    struct Entry
+    {
+        uint16_t tag, type;
+        uint32_t value;
+    };
+    const int entryCount = f.layoutTags ? 9 : 6;
+    const int dataStart = 8 + 2 + entryCount * 12 + 4;
+    std::vector<Entry> entries = {{256, Long, f.width},
+                                  {257, Long, f.height},
+                                  {259, Short, f.compression},
+                                  {262, Short, 1},
+                                  {273, Long, f.offset ? f.offset : uint32_t(dataStart)},
+                                  {279, Long, f.byteCount}};
+    if (f.layoutTags)
+        entries.insert(entries.end(), {{258, Short, f.bits}, {277, Short, 1}, {278, Long, f.height}});
+    // In ascending tag order, as TIFF wants.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+
+    QByteArray bytes("II*\0", 4);
+    auto append = [&bytes](auto value) {
+        const auto little = qToLittleEndian(value);
+        bytes.append(reinterpret_cast<const char*>(&little), sizeof little);
+    };
+    append(uint32_t(8));
+    append(uint16_t(entries.size()));
+    for (const Entry& e : entries) {
+        append(e.tag);
+        append(e.type);
+        append(uint32_t(1));
+        // A short value sits in the first two of the four bytes.
+        if (e.type == Short) {
+            append(uint16_t(e.value));
+            append(uint16_t(0));
+        } else {
+            append(e.value);
+        }
+    }
+    append(uint32_t(0));
+    const std::vector<unsigned char> data = patternLine(7, size_t(134 - bytes.size()));
+    bytes.append(reinterpret_cast<const char*>(data.data()), int(data.size()));
+    return {bytes, dataStart};
+}
+
+struct ForgedCase
+{
+    const char* name;
+    ForgedStrip strip;
+    const char* reason;  // null: the file opens; empty: refused in libtiff's words
+};
+
+class CTiffImgForged : public ::testing::TestWithParam<ForgedCase>
+{
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_P(CTiffImgForged, OpensOnlyWhatTheFileCanHold)
+{
+    ErrorHandlerSilencer silence;
+    const ForgedCase c = GetParam();
+    const ForgedFile forged = forgeTiff(c.strip);
+    const QString path = dir.filePath(QStringLiteral("forged.tif"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(forged.bytes), 134);
+    file.close();
+
+    // The same object read another layout before: nothing of it may stay.
+    const QByteArray previous = QFile::encodeName(dir.filePath(QStringLiteral("previous.tif")));
+    CTiffImg img;
+    ASSERT_TRUE(img.Create(previous.constData(), 2, 2, 8, CTiffImg::Additive, 3, 300, 300, false));
+    for (uint32_t y = 0; y < 2; ++y)
+        ASSERT_TRUE(img.WriteLine(patternLine(y, img.GetBytesPerLine()).data()));
+    ASSERT_TRUE(img.Close());
+    ASSERT_TRUE(img.Open(previous.constData())) << img.GetErrorText().toStdString();
+
+    const TIFFErrorHandler warnings = TIFFSetWarningHandler(nullptr);
+    const bool opened = img.Open(QFile::encodeName(path).constData());
+    TIFFSetWarningHandler(warnings);
+    if (!c.reason) {
+        ASSERT_TRUE(opened) << img.GetErrorText().toStdString();
+        EXPECT_EQ(img.GetWidth(), c.strip.width);
+        EXPECT_EQ(img.GetSamples(), 1u);
+        EXPECT_EQ(img.GetXRes(), 0.0f);
+        if (c.strip.compression != COMPRESSION_NONE)
+            return;
+        const int lineBytes = int(img.GetBytesPerLine());
+        std::vector<unsigned char> line(img.GetBytesPerLine());
+        for (uint32_t y = 0; y < c.strip.height; ++y) {
+            ASSERT_TRUE(img.ReadLine(line.data())) << "line " << y << ": " << img.GetErrorText().toStdString();
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(line.data()), lineBytes),
+                      forged.bytes.mid(forged.dataStart + int(y) * lineBytes, lineBytes))
+                << "line " << y;
+        }
+        return;
+    }
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(img.GetWidth(), 0u);
+    const QString text = img.GetErrorText();
+    EXPECT_TRUE(text.startsWith(path + ": Can not open input image: ")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromLatin1(c.reason))) << text.toStdString();
+}
+
+constexpr bool kTags = true;
+constexpr uint16_t kNone = COMPRESSION_NONE;
+constexpr uint16_t kLzw = COMPRESSION_LZW;
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, CTiffImgForged,
+    ::testing::Values(
+        ForgedCase{"stored", {4, 3, 8, kNone, 0, 12, kTags}, nullptr},
+        // One sample of one bit per pixel: a byte per line of four pixels.
+        ForgedCase{"layoutLeftToDefaults", {4, 3, 8, kNone, 0, 3, !kTags}, nullptr},
+        // libtiff cuts a stored strip into rows, each still larger than the file.
+        ForgedCase{"fourGigabytesStored", {65535, 65535, 8, kNone, 0, 12, kTags},
+                   "a strip of 65535 bytes is above the limit of 134 bytes"},
+        ForgedCase{"storedStripLargerThanFile", {12, 12, 8, kNone, 0, 12, kTags}, "above the limit of 134 bytes"},
+        ForgedCase{"fourGigabytesCompressed", {65535, 65535, 8, kLzw, 0, 12, kTags},
+                   "a strip of 4294836225 bytes is above the limit of 67108864 bytes"},
+        ForgedCase{"compressedAtTheLimit", {8192, 8192, 8, kLzw, 0, 12, kTags}, nullptr},
+        ForgedCase{"compressedAboveTheLimit", {8192, 8193, 8, kLzw, 0, 12, kTags},
+                   "a strip of 67117056 bytes is above the limit of 67108864 bytes"},
+        ForgedCase{"countBeyondTheEnd", {4, 3, 8, kLzw, 0, 13, kTags}, "strip 0 of 13 bytes at offset 122 lies beyond"},
+        ForgedCase{"offsetBeyondTheEnd", {4, 3, 8, kLzw, 123, 12, kTags},
+                   "strip 0 of 12 bytes at offset 123 lies beyond"},
+        ForgedCase{"offsetFarBeyondTheEnd", {4, 3, 8, kLzw, 0xfffffff8u, 12, kTags}, "lies beyond"},
+        ForgedCase{"zeroWidth", {0, 3, 8, kNone, 0, 12, kTags}, ""},
+        ForgedCase{"zeroBits", {4, 3, 0, kNone, 0, 12, kTags}, ""}),
+    [](const ::testing::TestParamInfo<ForgedCase>& info) { return std::string(info.param.name); });
 
 } // namespace
