@@ -11,9 +11,8 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QFile out;
+    Startup::ignoreFileSizeSignal();
     QFile err;
-    out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly);
 
     const MeasureCommandLine commandLine(Startup::argumentWords(argc, argv));
@@ -23,11 +22,19 @@ int main(int argc, char** argv)
                   + MeasureCommandLine::usageText().toLocal8Bit());
         return 1;
     }
-    const QString refusal = commandLine.refusal();
+    MeasureOptions options = commandLine.options();
+    options.run.undecodableArguments = Startup::undecodableArguments(argc, argv);
+    QString refusal = commandLine.refusal();
+    const std::pair<const char*, const QString&> paths[] = {
+        {"-accellpath", options.run.accelPath}, {"-it8", options.run.it8File}, {"-datafolder", options.dataFolder}};
+    for (const auto& path : paths) {
+        if (refusal.isEmpty())
+            refusal = options.run.undecodablePathRefusal(path.first, path.second);
+    }
     if (!refusal.isEmpty()) {
         err.write(QStringLiteral("lumetra-measure: %1\n").arg(refusal).toLocal8Bit());
         return 1;
     }
-    MeasureRun run(commandLine.options(), out, err);
+    MeasureRun run(commandLine.options(), stdout, stderr);
     return run.exec();
 }

@@ -1,16 +1,85 @@
 #include "measurerun.h"
 
+#include "logwriter.h"
+
 #include <QCoreApplication>
-#include <QFileDevice>
-#include <QIODevice>
 #include <QTimer>
 
-MeasureRun::MeasureRun(const MeasureOptions& options, QIODevice& out, QIODevice& err)
+#include <cstdlib>
+
+namespace {
+
+// After a time-out the release of the SDK gets this long before the process
+// ends without it: a release takes a few quick calls, a stuck SDK forever.
+constexpr std::chrono::seconds ReleaseAllowance(2);
+
+} // namespace
+
+Watchdog::Watchdog(std::FILE* out, std::FILE* err) : m_out(out), m_err(err), m_thread([this] { watch(); }) {}
+
+Watchdog::~Watchdog()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void Watchdog::arm(Clock::time_point deadline, const QString& lastWords)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_armed = true;
+        m_deadline = deadline;
+        m_lastWords = (lastWords + QLatin1Char('\n')).toLocal8Bit().toStdString();
+    }
+    m_changed.notify_all();
+}
+
+void Watchdog::disarm()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_armed = false;
+    }
+    m_changed.notify_all();
+}
+
+void Watchdog::watch()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_stopping) {
+        if (!m_armed) {
+            m_changed.wait(lock);
+            continue;
+        }
+        const Clock::time_point deadline = m_deadline;
+        if (!m_changed.wait_until(lock, deadline, [&] { return m_stopping || !m_armed || m_deadline != deadline; }))
+            expire();
+    }
+}
+
+void Watchdog::expire()
+{
+    // No unwinding: the stuck thread would never let it finish. Nothing else is
+    // lost: lines reach stdio whole, and a data file is written under a temporary
+    // name until it is complete.
+    std::fflush(m_out);
+    std::fputs(m_lastWords.c_str(), m_err);
+    std::fflush(m_err);
+    std::_Exit(1);
+}
+
+MeasureRun::MeasureRun(const MeasureOptions& options, std::FILE* out, std::FILE* err)
     : m_options(options)
-    , m_out(out)
-    , m_err(err)
+    , m_watchdog(out, err)
     , m_instrument(options.run.accelPath)
 {
+    // Unbuffered: every byte written is in stdio, where the watchdog can flush it.
+    m_out.open(out, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    m_err.open(err, QIODevice::WriteOnly | QIODevice::Unbuffered);
     // Lines and data files may come from the SDK's threads; these connections queue them here.
     connect(&m_instrument, SIGNAL(addLogLine(const QString&)), this, SLOT(writeLog(const QString&)));
     connect(&m_instrument, &accelInstrument::MeasureDataSignal, this, &MeasureRun::takeDataFile);
@@ -23,12 +92,24 @@ MeasureRun::~MeasureRun() = default;
 int MeasureRun::exec()
 {
     bool measured = false;
+    guard(0);
     if (connectInstrument()) {
         m_instrument.setParams(m_options.jobMap());
         measured = measurePages();
     }
     release();
+    m_watchdog.disarm();
     return measured ? 0 : 1;
+}
+
+void MeasureRun::guard(int page)
+{
+    m_watchdog.arm(Watchdog::Clock::now() + std::chrono::seconds(m_options.timeoutSeconds) + ReleaseAllowance,
+                   QStringLiteral("lumetra-measure: page %1: the SDK has not returned within the time-out of %2 s "
+                                  "and %3 s more; ending without releasing it")
+                       .arg(page)
+                       .arg(m_options.timeoutSeconds)
+                       .arg(ReleaseAllowance.count()));
 }
 
 void MeasureRun::release()
@@ -56,6 +137,7 @@ bool MeasureRun::measurePages()
         // A page ends its document, and only a release closes the connection a
         // document opened: every further page starts from a fresh SDK session.
         if (page > 0) {
+            guard(page);
             release();
             if (!connectInstrument())
                 return false;
@@ -77,6 +159,7 @@ bool MeasureRun::measurePage(int page)
         return false;
     }
     m_instrument.EndPrint(0);
+    guard(page);
     if (!m_pageEnded) {
         QTimer timeout;
         timeout.setSingleShot(true);
@@ -132,10 +215,8 @@ void MeasureRun::fail(const QString& why)
     writeLine(m_err, QStringLiteral("lumetra-measure: %1").arg(why));
 }
 
-void MeasureRun::writeLine(QIODevice& device, const QString& line)
+void MeasureRun::writeLine(QFile& file, const QString& line)
 {
-    device.write(line.toLocal8Bit() + '\n');
-    // Unbuffered files pass this on at once; a buffer has nothing to flush.
-    if (auto* file = qobject_cast<QFileDevice*>(&device))
-        file->flush();
+    file.write(escapedLogText(line).toLocal8Bit() + '\n');
+    file.flush();
 }

@@ -14,8 +14,12 @@ namespace {
 
 constexpr unsigned long Millimetre = 3;
 
-// A page's data larger than this is refused rather than risking the byte array's limit.
-constexpr int64_t MaxPageDataBytes = int64_t(1) << 30;
+// An SDK that reports more blocks or bytes for one page is at fault, and following it would keep
+// the status callback looping or the memory growing. A page of a few thousand patches comes in a
+// few blocks (one per result kind, at most one per row: a few hundred) of a few megabytes in all
+// (every result kind, 81 spectral bands as doubles): both bounds leave a margin of ten or more.
+constexpr int32_t MaxPageDataBlocks = 4096;
+constexpr int64_t MaxPageDataBytes = int64_t(256) << 20;
 
 bool fitsField(int64_t value)
 {
@@ -66,6 +70,22 @@ int pageIndexOf(int sdkPage)
 QString percentText(int32_t percent)
 {
     return QStringLiteral("%1 %").arg(percent);
+}
+
+// Why block `index` of `length` bytes at `bytes` cannot join the `pageBytes` the page already has; empty if it can.
+QString blockRefusal(int32_t index, int32_t length, const void* bytes, int64_t pageBytes)
+{
+    if (length < 0 || (length > 0 && !bytes))
+        return QStringLiteral("ACCEL: Accel_Measurement block %1 of %2 bytes cannot be read").arg(index).arg(length);
+    const int64_t total = pageBytes + length;
+    if (total > MaxPageDataBytes)
+        return QStringLiteral("ACCEL: Accel_Measurement block %1 of %2 bytes takes the page's data to %3 bytes, "
+                              "beyond the bound of %4")
+            .arg(index)
+            .arg(length)
+            .arg(total)
+            .arg(MaxPageDataBytes);
+    return QString();
 }
 
 } // namespace
@@ -372,6 +392,12 @@ unsigned accelInstrument::Accel_Measurement(_AccelStruct* accel, int doc, int pa
         error = QStringLiteral("ACCEL: Accel_Measurement GetJobStatus Error");
         return answer;
     }
+    if (status.mDataCount > MaxPageDataBlocks) {
+        error = QStringLiteral("ACCEL: Accel_Measurement %1 data blocks exceed the bound of %2")
+                    .arg(status.mDataCount)
+                    .arg(MaxPageDataBlocks);
+        return PageFailed;
+    }
     // Every block belongs to the page: their bytes are kept in order, one after the other.
     for (int32_t index = 0; index < status.mDataCount; ++index) {
         void* const block = sdk.AllocMeasurementData(accel->mHandle, doc, page, index, -1);
@@ -379,21 +405,21 @@ unsigned accelInstrument::Accel_Measurement(_AccelStruct* accel, int doc, int pa
             error = QStringLiteral("ACCEL: Accel_Measurement AllocMeasurementData Error");
             return PageFailed;
         }
+        // All of the block is read before it is given back, which may free it.
         const auto* header = static_cast<const MeasurementDataBlock*>(block);
-        const bool readable = header->mLength >= 0 && (header->mLength == 0 || header->mData)
-            && data.size() + int64_t(header->mLength) <= MaxPageDataBytes;
-        if (readable)
-            data.append(reinterpret_cast<const char*>(header->mData), header->mLength);
+        const uint8_t* const bytes = header->mData;
+        const int32_t length = header->mLength;
+        const QString refusal = blockRefusal(index, length, bytes, data.size());
+        if (refusal.isEmpty())
+            data.append(reinterpret_cast<const char*>(bytes), length);
         const unsigned released = sdk.DeallocMeasurementData(accel->mHandle, doc, block);
         if (released != 0) {
             error = QStringLiteral("ACCEL: Accel_Measurement DeallocMeasurementData");
             sdk.DeallocMeasurementData(accel->mHandle, doc, block);
             return released;
         }
-        if (!readable) {
-            error = QStringLiteral("ACCEL: Accel_Measurement block %1 of %2 bytes cannot be read")
-                        .arg(index)
-                        .arg(header->mLength);
+        if (!refusal.isEmpty()) {
+            error = refusal;
             return PageFailed;
         }
     }

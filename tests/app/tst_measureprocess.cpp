@@ -18,8 +18,10 @@ struct Outcome
     QString err;
 };
 
-// A run with every required option, then extra, less the option dropped (and its value).
-Outcome measure(const SimFolder& sim, const QStringList& extra, const QString& dropped = QString())
+// A run with every required option, then extra, less the option dropped (and its value);
+// a run still going after waitMs is killed and has no outcome.
+Outcome measure(const SimFolder& sim, const QStringList& extra, const QString& dropped = QString(),
+                int waitMs = 120000)
 {
     QStringList arguments = QStringList{"-accellpath", sim.path(), "-it8", "t.it8", "-patchperrow", "10",
                                               "-patchsizex", "8", "-patchsizey", "6", "-papersizex", "320",
@@ -33,7 +35,7 @@ Outcome measure(const SimFolder& sim, const QStringList& extra, const QString& d
     process.setWorkingDirectory(sim.path());
     process.start(QStringLiteral(LUMETRA_MEASURE_EXECUTABLE), arguments);
     Outcome outcome;
-    if (!process.waitForFinished(120000)) {
+    if (!process.waitForFinished(waitMs)) {
         process.kill();
         process.waitForFinished();
         return outcome;
@@ -80,6 +82,8 @@ struct FailureCase
     QStringList extra;
     QString dropped;
     QStringList errLines;
+    QStringList dataFiles = {}; // left in the working directory
+    int waitMs = 120000;
 };
 
 class MeasurementProcessFailure : public ::testing::TestWithParam<FailureCase>
@@ -90,21 +94,35 @@ TEST_P(MeasurementProcessFailure, EndsWithOneAndSaysWhy)
 {
     SimFolder sim(GetParam().scenario);
     ASSERT_TRUE(sim.isValid());
-    const Outcome outcome = measure(sim, GetParam().extra, GetParam().dropped);
+    const Outcome outcome = measure(sim, GetParam().extra, GetParam().dropped, GetParam().waitMs);
     EXPECT_EQ(outcome.exitCode, 1);
     for (const QString& line : GetParam().errLines)
         EXPECT_TRUE(outcome.err.contains(line + QLatin1Char('\n'))) << outcome.err.toStdString();
+    EXPECT_EQ(QDir(sim.path()).entryList({"meas_*"}, QDir::Files), GetParam().dataFiles);
 }
+
+const QString timedOut = QStringLiteral("lumetra-measure: page 0 did not end within 1 s");
 
 INSTANTIATE_TEST_SUITE_P(
     Table, MeasurementProcessFailure,
     ::testing::Values(
         FailureCase{"canceledPage", "page.default = 0x100; 0xb10", {}, {},
                     {"ACCEL_STATUS_CANCELED", "lumetra-measure: page 0 ended with a failure"}},
-        FailureCase{"timeOut", "page.default =", {"-timeout", "1"}, {},
-                    {"lumetra-measure: page 0 did not end within 1 s"}},
+        FailureCase{"timeOut", "page.default =", {"-timeout", "1"}, {}, {timedOut}},
+        // A status the SDK delays is not waited for: the release stops the SDK's thread.
+        FailureCase{"statusDelayedFarBeyondTheTimeOut", "status.delay = 60000", {"-timeout", "1"}, {}, {timedOut},
+                    {}, 20000},
+        // An SDK stuck inside a call cannot even be released: the process ends without it.
+        FailureCase{"stuckInADataCall", "page.default = 0x520 data=1 stall=60000", {"-timeout", "1"}, {},
+                    {timedOut, "lumetra-measure: page 0: the SDK has not returned within the time-out of 1 s and 2 s "
+                               "more; ending without releasing it"},
+                    {}, 20000},
+        FailureCase{"blockCountOfABrokenSdk", "page.default = 0x520 data=2147483647", {}, {},
+                    {"ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result 8388609 err: ACCEL: "
+                     "Accel_Measurement 2147483647 data blocks exceed the bound of 4096",
+                     "lumetra-measure: page 0 ended with a failure"}},
         FailureCase{"secondPageCanceled", "page.2 = 0xb10", {"-pages", "2"}, {},
-                    {"ACCEL_STATUS_CANCELED", "lumetra-measure: page 1 ended with a failure"}},
+                    {"ACCEL_STATUS_CANCELED", "lumetra-measure: page 1 ended with a failure"}, {"meas__0.tmp"}},
         FailureCase{"noDataFile", "page.default = 0x580", {}, {},
                     {"lumetra-measure: page 0 ended without a data file"}},
         FailureCase{"documentRefused", "fail.StartDoc = 0x1234", {}, {},

@@ -60,6 +60,14 @@ const QStringList ended = {"EndDoc", "DeleteDoc"};
 const QStringList aborted = {"AbortDoc", "DeleteDoc"};
 const QString dataLine = QStringLiteral("it8 data file target.it8");
 
+// The log line of a page whose data the driver refused, for the reason given.
+QString refusedData(const QString& reason)
+{
+    return QStringLiteral("ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result 8388609 err: "
+                          "ACCEL: Accel_Measurement ")
+        + reason;
+}
+
 QStringList zeros(int count)
 {
     QStringList answers;
@@ -117,6 +125,21 @@ INSTANTIATE_TEST_SUITE_P(
                    {"ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result 119 err: "
                     "ACCEL: Accel_Measurement DeallocMeasurementData"},
                    {}, {false}, {"0x77"}, QStringList{gjs} + fetch + QStringList{"DeallocMeasurementData"} + aborted},
+        // The length is read before the block is given back, which frees it.
+        StatusCase{"blockLengthUnreadable", "page.default = 0x520 data=1 length=-1", 0, false, 1,
+                   {refusedData("block 0 of -1 bytes cannot be read")}, {}, {false}, {"0x800001"},
+                   QStringList{gjs} + fetch + aborted},
+        // Block 0 holds 1472 bytes; block 1 claims one byte more than the bound of 256 MiB leaves.
+        StatusCase{"pageBytesBeyondTheBound", "page.default = 0x520 data=2 length=268433985", 0, false, 1,
+                   {refusedData("block 1 of 268433985 bytes takes the page's data to 268435457 bytes, beyond the "
+                                "bound of 268435456")},
+                   {}, {false}, {"0x800001"}, QStringList{gjs} + fetch + fetch.mid(1) + aborted},
+        StatusCase{"blockCountBeyondTheBound", "page.default = 0x520 data=4097", 0, false, 1,
+                   {refusedData("4097 data blocks exceed the bound of 4096")}, {}, {false}, {"0x800001"},
+                   QStringList{gjs, gjs} + aborted},
+        StatusCase{"blockCountOfABrokenSdk", "page.default = 0x520 data=2147483647", 0, false, 1,
+                   {refusedData("2147483647 data blocks exceed the bound of 4096")}, {}, {false}, {"0x800001"},
+                   QStringList{gjs, gjs} + aborted},
         StatusCase{"docMode0EndsWithTheData", "page.default = 0x520 data=1", 0, false, 1, {dataLine}, {}, {true},
                    zeros(1), QStringList{gjs} + fetch + ended},
         StatusCase{"docMode1WaitsForAnEnd", "page.default = 0x520 data=1", 1, false, 1, {dataLine}, {}, {}, zeros(1),
@@ -168,7 +191,8 @@ TEST_P(MeasurementDataBlocks, FileHoldsEveryBlockInOrder)
     EXPECT_EQ(fileContent(path), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, MeasurementDataBlocks, ::testing::Values(0, 1, 2));
+// Up to the driver's bound on the blocks of a page.
+INSTANTIATE_TEST_SUITE_P(Counts, MeasurementDataBlocks, ::testing::Values(0, 1, 2, 4096));
 
 struct NameCase
 {

@@ -229,6 +229,22 @@ TEST(SimMeasurement, DataBlocksAreDeterministicSyntheticSpectra)
     EXPECT_NE(d.recorder.blocks[0], d.recorder.blocks[1]);
 }
 
+TEST(SimMeasurement, LastBlockReportsTheScriptedLengthAfterItsStall)
+{
+    PrintingDocument d("page.1 = 0x520 data=2 length=100 stall=20\n");
+    ASSERT_EQ(d.measure(1), 0u);
+    ASSERT_TRUE(d.recorder.waitFor(1));
+    std::lock_guard<std::mutex> lock(d.recorder.mutex);
+    ASSERT_EQ(d.recorder.blocks.size(), 2u);
+    EXPECT_EQ(d.recorder.blocks[0].size(), 896u);
+    // Only the length is wrong: the bytes it covers are the block's own.
+    const std::vector<uint8_t>& last = d.recorder.blocks[1];
+    ASSERT_EQ(last.size(), 100u);
+    EXPECT_EQ(int32At(last, 12), 1);
+    EXPECT_EQ(int32At(last, 16), 12);
+    EXPECT_EQ(uint16_t(last[32] | last[33] << 8), expectedReflectance(1, 1, 0, 0));
+}
+
 struct MeasurementFaultCase : NamedCase
 {
     const char* scenario;
