@@ -2,6 +2,8 @@
 
 #include "chartgeometry.h"
 
+#include <utility>
+
 namespace {
 
 using ChartGeometry::fitsRecord;
@@ -21,6 +23,13 @@ ChartRequest::ChartRequest(const RunOptions& options)
 QString ChartRequest::refusal() const
 {
     const RunOptions& o = m_options;
+    const std::pair<const char*, const QString&> paths[] = {
+        {"-accellpath", o.accelPath}, {"-it8", o.it8File}, {"-tiffoutput", o.outputTiff}};
+    for (const auto& path : paths) {
+        const QString refusal = o.undecodablePathRefusal(path.first, path.second);
+        if (!refusal.isEmpty())
+            return refusal;
+    }
     const QString tooLong = QStringLiteral("the length does not fit the printer's records");
     if (o.patchPerRow == 0)
         return refuse(QStringLiteral("-patchperrow"), 0, QStringLiteral("a chart needs at least one patch per row"));

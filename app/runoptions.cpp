@@ -1,5 +1,9 @@
 #include "runoptions.h"
 
+#include "logwriter.h"
+
+#include <QTextCodec>
+
 QStringList RunOptions::logLines() const
 {
     return {
@@ -17,4 +21,13 @@ QStringList RunOptions::logLines() const
         QStringLiteral("prnAddr: %1").arg(prnAddr),
         QStringLiteral("prnModel: %1").arg(prnModel),
     };
+}
+
+QString RunOptions::undecodablePathRefusal(const char* option, const QString& value) const
+{
+    const auto given = undecodableArguments.constFind(value);
+    if (given == undecodableArguments.constEnd())
+        return QString();
+    return QStringLiteral("Invalid option %1 %2: the path is not valid in this system's file-name encoding (%3)")
+        .arg(QLatin1String(option), escapedBytes(*given), QString::fromLatin1(QTextCodec::codecForLocale()->name()));
 }

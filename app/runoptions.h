@@ -1,6 +1,8 @@
 #ifndef LUMETRA_RUNOPTIONS_H
 #define LUMETRA_RUNOPTIONS_H
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -22,9 +24,15 @@ struct RunOptions
     uint32_t paperSizeX = 0;
     uint32_t paperSizeY = 0;
     int32_t numPatch = 0;
+    // Arguments that the file-name encoding cannot decode, by their lossy decoding,
+    // with the bytes given: such a path would name another file.
+    QHash<QString, QByteArray> undecodableArguments;
 
     // The thirteen "name: value" lines a run starts its log with.
     QStringList logLines() const;
+    // The refusal of a path option whose value the file-name encoding could not
+    // decode, naming the bytes given; empty for a path that names what was given.
+    QString undecodablePathRefusal(const char* option, const QString& value) const;
 };
 
 #endif

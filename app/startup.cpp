@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <csignal>
+
 namespace Startup {
 
 QStringList argumentWords(int argc, char** argv)
@@ -16,6 +18,25 @@ QStringList argumentWords(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         words << QString::fromUtf8(argv[i]);
     return words;
+}
+
+QHash<QString, QByteArray> undecodableArguments(int argc, char** argv)
+{
+    QHash<QString, QByteArray> undecodable;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray given(argv[i]);
+        const QString decoded = QFile::decodeName(given);
+        if (QFile::encodeName(decoded) != given)
+            undecodable.insert(decoded, given);
+    }
+    return undecodable;
+}
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 QFile* openLogFile()
@@ -37,6 +58,7 @@ void printUsage(QFile* log)
 
 int run(int argc, char** argv, QCoreApplication& app)
 {
+    ignoreFileSizeSignal();
     const CommandLine commandLine(argumentWords(argc, argv));
     QFile* log = openLogFile();
     if (!commandLine.isComplete()) {
@@ -44,7 +66,9 @@ int run(int argc, char** argv, QCoreApplication& app)
         delete log;
         return 1;
     }
-    return runChartJob(commandLine.options(), log, app);
+    RunOptions options = commandLine.options();
+    options.undecodableArguments = undecodableArguments(argc, argv);
+    return runChartJob(options, log, app);
 }
 
 } // namespace Startup

@@ -1,6 +1,8 @@
 #ifndef LUMETRA_STARTUP_H
 #define LUMETRA_STARTUP_H
 
+#include <QByteArray>
+#include <QHash>
 #include <QStringList>
 
 class QCoreApplication;
@@ -11,6 +13,13 @@ namespace Startup {
 
 // The command-line words after the program name, decoded as UTF-8.
 QStringList argumentWords(int argc, char** argv);
+// The words whose bytes the file-name encoding cannot give back once decoded, by
+// their decoding.
+QHash<QString, QByteArray> undecodableArguments(int argc, char** argv);
+
+// A file-size limit (ulimit -f) then fails the write that exceeds it, which the
+// run reports, instead of killing the process and leaving a temporary file behind.
+void ignoreFileSizeSignal();
 
 // "lumetralog.txt" beside the executable, truncated. Never null; when it cannot
 // be opened the file object stays closed and everything written to it is lost.

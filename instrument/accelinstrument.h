@@ -5,7 +5,7 @@
 #include "accelrecords.h"
 #include "accelsdk.h"
 #include "csdklibrary.h"
-#include "ctiffimg.h"
+#include "chartfile.h"
 #include "devproperty.h"
 #include "lumetra_export.h"
 
@@ -111,10 +111,6 @@ private:
     bool buildColorTable(accelParams_st* page);
     void fillCreateChart(accelParams_st* page, unsigned int width, unsigned int height);
     bool chartSize(accelParams_st* page, int64_t& width, int64_t& height);
-    bool chartWasCompleted();
-    QString partialTiffPath() const;
-    unsigned writeChartLines(const ChartCallbackData& data);
-    bool commitTiff();
     static unsigned BeginChartCallBack(void* const handle, int doc, const void* data, void* user);
     static unsigned ChartCallBack(void* const handle, int doc, const void* data, void* user);
     static unsigned EndChartCallBack(void* const handle, int doc, const void* data, void* user);
@@ -147,7 +143,7 @@ private:
     QString m_dataFolder;
     std::unique_ptr<MeasurementRecord> m_measurementRecord;
     _AccelStruct m_accel;
-    CTiffImg m_tiff;
+    ChartFile m_chartFile;
     QString m_tiffPath;
     QString m_platformName;
     accelMeasParams_st m_jobParams;
@@ -169,11 +165,6 @@ private:
     ChartRecord m_chartRecord = {};
     int m_chartType = 2;
     std::atomic<bool> m_chartClosed{false};
-    // Progress of the chart being written, checked once CreateChart returns.
-    std::atomic<bool> m_chartCommitted{false};
-    std::atomic<bool> m_chartLineFailed{false};
-    std::atomic<uint32_t> m_chartLinesWritten{0};
-    QByteArray m_lineBuffer;
 };
 
 #endif

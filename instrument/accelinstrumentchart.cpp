@@ -7,13 +7,11 @@
 #include <QFile>
 #include <QMetaObject>
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
 constexpr unsigned long Millimetre = 3;
-constexpr int FirstInvertedChannel = 4;
 
 int32_t channelCode(int channels)
 {
@@ -47,16 +45,18 @@ bool accelInstrument::GenerateTiff()
     }
     fillCreateChart(page, static_cast<unsigned>(width), static_cast<unsigned>(height));
 
-    m_chartCommitted = false;
-    m_chartLineFailed = false;
-    m_chartLinesWritten = 0;
+    m_chartFile.restart();
     const unsigned answer = m_accel.functions.CreateChart(m_accel.mHandle, m_accel.mDoc, &m_chartRecord, 0, 0,
                                                           ChartCallBack, BeginChartCallBack, EndChartCallBack, this);
     m_colorTable.reset();
     m_chartRecord.mColorTable = nullptr;
 
-    if (answer != 0 || !chartWasCompleted()) {
-        QFile::remove(partialTiffPath());
+    // The SDK's answer alone is not trusted: the file must be whole as well.
+    QString reason;
+    if (answer != 0 || !m_chartFile.commit(reason)) {
+        m_chartFile.discard();
+        if (answer == 0)
+            writeToLog(QStringLiteral("ACCEL: %1").arg(reason));
         writeToLog(QStringLiteral("CreateChart failed"));
         return false;
     }
@@ -83,18 +83,6 @@ bool accelInstrument::chartSize(accelParams_st* page, int64_t& width, int64_t& h
         || !ChartGeometry::fitsRecord(page->getPatchSizeX(Millimetre))
         || !ChartGeometry::fitsRecord(page->getPatchSizeY(Millimetre))) {
         writeToLog(QStringLiteral("ACCEL: the chart of %1 x %2 mm does not fit the chart record").arg(width).arg(height));
-        return false;
-    }
-    return true;
-}
-
-// The SDK answered success; make sure the file really is whole before saying so.
-bool accelInstrument::chartWasCompleted()
-{
-    if (m_chartLineFailed)
-        return false;
-    if (!m_chartCommitted) {
-        writeToLog(QStringLiteral("ACCEL: the chart ended before its TIFF file was complete"));
         return false;
     }
     return true;
@@ -152,24 +140,6 @@ void accelInstrument::fillCreateChart(accelParams_st* page, unsigned int width, 
     r.mChartType = m_chartType;
 }
 
-QString accelInstrument::partialTiffPath() const
-{
-    return m_tiffPath + QStringLiteral(".part");
-}
-
-// The file is written under a temporary name and renamed when complete, so a
-// chart that fails half-way never leaves a file that looks finished.
-bool accelInstrument::commitTiff()
-{
-    const QByteArray from = QFile::encodeName(partialTiffPath());
-    const QByteArray to = QFile::encodeName(m_tiffPath);
-    if (std::rename(from.constData(), to.constData()) != 0) {
-        writeToLog(QStringLiteral("ACCEL: the chart could not be saved as %1").arg(m_tiffPath));
-        return false;
-    }
-    return true;
-}
-
 unsigned accelInstrument::BeginChartCallBack(void* const, int, const void* data, void* user)
 {
     accelInstrument* self = instrumentOf(user);
@@ -182,15 +152,11 @@ unsigned accelInstrument::BeginChartCallBack(void* const, int, const void* data,
                          .arg(chart->mHeight)
                          .arg(record.mResolutionX)
                          .arg(record.mResolutionY));
-    const int channels = record.mChannelCount;
-    if (chart->mWidth <= 0 || chart->mHeight <= 0 || channels < 1 || channels > int(sizeof record.mBackground))
+    QString error;
+    if (!self->m_chartFile.begin(self->m_tiffPath, *chart, error)) {
+        self->writeToLog(QStringLiteral("ACCEL: %1").arg(error));
         return ChartRefused;
-    const unsigned long kind = channels >= 4 ? CTiffImg::Subtractive : CTiffImg::Additive;
-    if (!self->m_tiff.Create(QFile::encodeName(self->partialTiffPath()).constData(), unsigned(chart->mWidth),
-                             unsigned(chart->mHeight), 8, kind, unsigned(channels), float(record.mResolutionX),
-                             float(record.mResolutionY), true))
-        return ChartRefused;
-    self->m_lineBuffer.resize(int(self->m_tiff.GetBytesPerLine()));
+    }
     return 0;
 }
 
@@ -200,38 +166,10 @@ unsigned accelInstrument::ChartCallBack(void* const, int, const void* data, void
     const auto* chart = static_cast<const ChartCallbackData*>(data);
     if (!self || !chart)
         return ChartRefused;
-    const unsigned answer = self->writeChartLines(*chart);
-    if (answer != 0)
-        self->m_chartLineFailed = true;
-    return answer;
-}
-
-unsigned accelInstrument::writeChartLines(const ChartCallbackData& chart)
-{
-    const int64_t lineBytes = m_lineBuffer.size();
-    const int bytesPerPixel = chart.mWidth > 0 ? chart.mBytesPerLine / chart.mWidth : 0;
-    if (chart.mLineCount < 0 || !chart.mLines || chart.mBytesPerLine < lineBytes || lineBytes == 0
-        || bytesPerPixel < 1) {
-        writeToLog(QStringLiteral("ACCEL: the SDK handed over chart lines that do not match the TIFF file"));
+    QString error;
+    if (!self->m_chartFile.writeLines(*chart, error)) {
+        self->writeToLog(QStringLiteral("ACCEL: %1").arg(error));
         return ChartRefused;
-    }
-    const int width = int(lineBytes / bytesPerPixel);
-    auto* line = reinterpret_cast<uint8_t*>(m_lineBuffer.data());
-    for (int i = 0; i < chart.mLineCount; ++i) {
-        std::memcpy(line, chart.mLines + int64_t(i) * chart.mBytesPerLine, size_t(lineBytes));
-        // Channels beyond the fourth are stored inverted.
-        for (int x = 0; x < width; ++x) {
-            uint8_t* pixel = line + int64_t(x) * bytesPerPixel;
-            for (int c = FirstInvertedChannel; c < bytesPerPixel; ++c)
-                pixel[c] = uint8_t(255 - pixel[c]);
-        }
-        if (!m_tiff.WriteLine(line)) {
-            writeToLog(QStringLiteral("ACCEL: chart line %1 could not be written to %2")
-                           .arg(m_chartLinesWritten.load())
-                           .arg(m_tiffPath));
-            return ChartRefused;
-        }
-        ++m_chartLinesWritten;
     }
     return 0;
 }
@@ -239,14 +177,11 @@ unsigned accelInstrument::writeChartLines(const ChartCallbackData& chart)
 unsigned accelInstrument::EndChartCallBack(void* const, int, const void*, void* user)
 {
     accelInstrument* self = instrumentOf(user);
-    if (!self || self->m_chartClosed)
+    if (!self || self->m_chartClosed.exchange(true))
         return 0;
     self->writeToLog(QStringLiteral("closing tiff"));
-    const uint32_t expectedLines = uint32_t(self->m_tiff.GetHeight());
-    self->m_tiff.Close();
-    self->m_chartClosed = true;
-    const bool whole = !self->m_chartLineFailed && self->m_chartLinesWritten >= expectedLines && expectedLines > 0;
-    self->m_chartCommitted = whole && self->commitTiff();
+    // The file is saved once CreateChart has returned and every line is known to be in it.
+    self->m_chartFile.end();
     QMetaObject::invokeMethod(self, "endCreateTiff", Qt::QueuedConnection);
     return 0;
 }

@@ -53,6 +53,35 @@ bool parseInt32(const std::string& text, int32_t& value)
     return true;
 }
 
+void parseChartFault(const std::string& value, ChartFault& fault, std::string& error)
+{
+    struct Word
+    {
+        const char* name;
+        ChartFault::Kind kind;
+        bool takesAmount;
+    };
+    static const Word words[] = {
+        {"rebegin", ChartFault::Rebegin, false},      {"threads", ChartFault::Threads, false},
+        {"width", ChartFault::Width, true},           {"padding", ChartFault::Padding, true},
+        {"reverse", ChartFault::Reverse, false},      {"extra", ChartFault::Extra, true},
+        {"answer-after-end", ChartFault::AnswerAfterEnd, true}, {"line-after-end", ChartFault::LineAfterEnd, false},
+    };
+    const auto equals = value.find('=');
+    const std::string name = value.substr(0, equals);
+    for (const Word& word : words) {
+        if (name != word.name)
+            continue;
+        fault.kind = word.kind;
+        if (word.takesAmount != (equals != std::string::npos))
+            error = word.takesAmount ? "'" + name + "=<number>' expected" : "'" + name + "' takes no number";
+        else if (word.takesAmount && !parseInteger(value.substr(equals + 1), 1, 0xFFFFFFFFll, fault.amount))
+            error = "a positive number expected after '" + name + "='";
+        return;
+    }
+    error = "unknown chart fault '" + value + "'";
+}
+
 std::vector<std::string> split(const std::string& text, char separator)
 {
     std::vector<std::string> parts;
@@ -93,6 +122,10 @@ bool parseStep(const std::string& text, StatusStep& step, std::string& error)
             step.dataCount = number;
         } else if (name == "delay" && number >= 0 && number <= MaxDelayMs) {
             step.delayMs = number;
+        } else if (name == "length") {
+            step.lastBlockLength = number;
+        } else if (name == "stall" && number >= 0 && number <= MaxDelayMs) {
+            step.stallMs = number;
         } else if (name == "mAccelConnectionStatus") {
             step.setsErrors = true;
             step.errors.accelConnectionStatus = uint32_t(number);
@@ -231,6 +264,8 @@ bool Scenario::parseLine(const std::string& key, const std::string& value, std::
         if (!parseInteger(value, 1, MaxBatchLines, number))
             error = "1 to " + std::to_string(MaxBatchLines) + " lines expected";
         chartBatchLines = int(number);
+    } else if (key == "chart.fault") {
+        parseChartFault(value, chartFault, error);
     } else if (key == "status.delay") {
         if (!parseInteger(value, 0, MaxDelayMs, number))
             error = "0 to " + std::to_string(MaxDelayMs) + " ms expected";

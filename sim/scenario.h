@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <istream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct StatusStep
     int32_t percent = 0;     // goes to the field of the code (0x400, 0x410 or 0x500)
     int32_t dataCount = 0;   // blocks AllocMeasurementData hands out for the reported page
     int32_t delayMs = -1;    // pause before the status; -1 = the scenario's status delay
+    std::optional<int32_t> lastBlockLength; // what the last data block reports as its length; none = its size
+    int32_t stallMs = 0;     // how long AllocMeasurementData takes to answer for the reported page
     bool setsErrors = false; // errors replace the codes of GetErrorCodes from this status on
     ErrorCodes errors;
 };
@@ -33,6 +36,24 @@ struct Fault
 {
     uint32_t code = 0;
     std::vector<int64_t> calls; // 1-based call numbers it applies to; empty = every call
+};
+
+// A way the chart callbacks can be misused, as a faulty SDK might.
+struct ChartFault
+{
+    enum Kind {
+        None,
+        Rebegin,        // the begin callback again after the first batch
+        Threads,        // batches from two threads at once
+        Width,          // line callbacks report another width (amount)
+        Padding,        // every line carries amount bytes of padding
+        Reverse,        // batches from the last to the first
+        Extra,          // a batch of amount lines past the height before the end
+        AnswerAfterEnd, // CreateChart answers amount after a complete end
+        LineAfterEnd    // the last batch again after the end callback
+    };
+    Kind kind = None;
+    int64_t amount = 0;
 };
 
 // How the simulated printer behaves: the scenario file of the simulator's
@@ -55,6 +76,7 @@ struct Scenario
     int32_t connectionStatus = 1;
     bool chartOnCallerThread = false;
     int chartBatchLines = 64;
+    ChartFault chartFault;
     int statusDelayMs = 0;
     std::string traceFile; // empty = no trace
 

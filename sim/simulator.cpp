@@ -6,6 +6,7 @@
 #include "simerror.h"
 #include "statusplayer.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -620,6 +621,8 @@ void Simulator::deliverStatus(AccelHandle h, int32_t doc, uint64_t serial, int32
         PageData& data = d->pages[reportedPage];
         data.patchCount = d->pages[measuredPage].patchCount;
         data.dataCount = step.dataCount;
+        data.lastBlockLength = step.lastBlockLength;
+        data.stallMs = step.stallMs;
     }
     if (step.setsErrors)
         s->errors = step.errors;
@@ -673,10 +676,19 @@ void* Simulator::allocMeasurementData(AccelHandle h, int32_t doc, int32_t page, 
     block->header.mPage = page;
     block->header.mIndex = index;
     block->header.mData = block->bytes.data();
-    block->header.mLength = int32_t(block->bytes.size());
+    const bool last = index == found->second.dataCount - 1;
+    block->header.mLength = last && found->second.lastBlockLength ? *found->second.lastBlockLength
+                                                                  : int32_t(block->bytes.size());
     void* const answer = &block->header;
-    accept(c.r, "length=" + number(block->header.mLength));
+    const std::string detail = "length=" + number(block->header.mLength);
+    const int32_t stallMs = found->second.stallMs;
     c.s->blocks[answer] = std::move(block);
+    if (stallMs > 0) {
+        // A stalled call holds no lock: the other threads go on meanwhile, as they would with a device.
+        c.lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
+    }
+    accept(c.r, detail);
     return answer;
 }
 
@@ -783,7 +795,7 @@ uint32_t Simulator::createChart(AccelHandle h, int32_t doc, const void* record, 
 
     c.d->charting = true;
     ++c.s->charts;
-    const ChartRenderer renderer(layout, rec, m_scenario.chartBatchLines);
+    const ChartRenderer renderer(layout, rec, m_scenario.chartBatchLines, m_scenario.chartFault);
     const bool onCaller = m_scenario.chartOnCallerThread;
     c.lock.unlock();
 

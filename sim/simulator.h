@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ private:
     {
         int32_t patchCount = 0;
         int32_t dataCount = 0;
+        std::optional<int32_t> lastBlockLength;
+        int32_t stallMs = 0;
     };
     struct Document
     {

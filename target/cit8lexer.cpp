@@ -154,8 +154,8 @@ void CIt8Lexer::ReadNameAfterNumber(int tokenStart)
     for (; continuesName(m_char); ReadChar()) {
     }
     const int end = m_char == 0 ? m_position : m_position - 1;
-    m_identifier = it8::upperCased(
-        std::string_view(m_text.constData() + tokenStart, static_cast<size_t>(std::min(end - tokenStart, kMaxIdentifier))));
+    const int length = std::min(end - tokenStart, kMaxIdentifier);
+    m_identifier = it8::upperCased(std::string_view(m_text.constData() + tokenStart, static_cast<size_t>(length)));
     m_symbol = It8Symbol::Identifier;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
@@ -27,7 +28,11 @@ const char* const kKeyFieldName = "SAMPLEID";
 // the platform the format comes from.
 bool readTargetText(const char* path, QByteArray& text)
 {
-    QFile file(QFile::decodeName(path));
+    // A FIFO or a device would block the read or never end it.
+    const QString name = QFile::decodeName(path);
+    if (!QFileInfo(name).isFile())
+        return false;
+    QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const qint64 size = file.size();

@@ -13,7 +13,7 @@ class LUMETRA_EXPORT CIt8Table
 {
 public:
     // The path is in the file system's 8-bit encoding (QFile::encodeName). None when
-    // the file cannot be opened or read, or is empty.
+    // the file is not a regular file, cannot be opened or read, or is empty.
     static std::unique_ptr<CIt8Table> Load(const char* path);
 
     ~CIt8Table();

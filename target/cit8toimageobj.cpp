@@ -5,6 +5,7 @@
 #include "cit8table.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -74,7 +75,10 @@ std::unique_ptr<CIt8Table> loadWholeTarget(const QByteArray& path, QString& erro
 {
     std::unique_ptr<CIt8Table> table = CIt8Table::Load(path.constData());
     if (!table) {
-        errorText = QFile::decodeName(path) + QStringLiteral(": the file cannot be read or is empty");
+        const QFileInfo file(QFile::decodeName(path));
+        errorText = file.filePath()
+            + (file.exists() && !file.isFile() ? QStringLiteral(": not a regular file")
+                                               : QStringLiteral(": the file cannot be read or is empty"));
     } else if (!table->IsComplete()) {
         errorText = QFile::decodeName(table->GetReadError());
         table.reset();

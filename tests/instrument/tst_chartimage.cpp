@@ -27,6 +27,7 @@ struct ChartCase
     int patchWidth;
     int patchHeight;
     uint16_t photometric;
+    const char* scenario;
 };
 
 int pixels(int hundredths)
@@ -45,7 +46,7 @@ TEST_P(ChartImage, MatchesTheColourTableLaidOutByTheSdk)
     const ChartCase& c = GetParam();
     const QString it8 = writeTarget(work.filePath(QStringLiteral("t.it8")), c.inkModel, c.fields, c.sets);
     const QString tiff = work.filePath(QStringLiteral("chart.tif"));
-    SimFolder sim(QStringLiteral("chart.batch = 7"));
+    SimFolder sim(QString::fromLatin1(c.scenario));
     ASSERT_TRUE(sim.isValid());
 
     accelInstrument instrument(sim.path());
@@ -117,11 +118,15 @@ TEST_P(ChartImage, MatchesTheColourTableLaidOutByTheSdk)
 INSTANTIATE_TEST_SUITE_P(
     Channels, ChartImage,
     ::testing::Values(ChartCase{"threeInks", 3, "CMYK", {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K"}, 11, 4, 7, 5,
-                                PHOTOMETRIC_RGB},
+                                PHOTOMETRIC_RGB, "chart.batch = 7"},
                       ChartCase{"fourInks", 4, "CMYK", {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K"}, 10, 4, 10, 8,
-                                PHOTOMETRIC_SEPARATED},
+                                PHOTOMETRIC_SEPARATED, "chart.batch = 7"},
                       ChartCase{"sixInks", 6, "CMYKcm", {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K", "CMYK_A", "CMYK_B"},
-                                23, 5, 6, 6, PHOTOMETRIC_SEPARATED}),
+                                23, 5, 6, 6, PHOTOMETRIC_SEPARATED, "chart.batch = 7"},
+                      // Lines that carry padding bytes after their pixels.
+                      ChartCase{"sixInksPaddedLines", 6, "CMYKcm",
+                                {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K", "CMYK_A", "CMYK_B"}, 23, 5, 6, 6,
+                                PHOTOMETRIC_SEPARATED, "chart.batch = 7\nchart.fault = padding=5"}),
     [](const ::testing::TestParamInfo<ChartCase>& info) { return std::string(info.param.name); });
 
 } // namespace

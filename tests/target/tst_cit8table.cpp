@@ -470,4 +470,9 @@ TEST(CIt8Table, LoadsFilesAsText)
     const auto crlf = files.Load(dataTarget("'a\\\r\nb'\r\n'c\\\rd'"));
     ASSERT_TRUE(crlf);
     EXPECT_EQ(readableCells(*crlf), "a\nb|c\rd");
+
+    // A name that runs to the very end of the text keeps its last character.
+    const auto unterminated = files.Load("ORIGINATOR 2a1");
+    ASSERT_TRUE(unterminated);
+    EXPECT_STREQ(unterminated->GetPropertyText("ORIGINATOR"), "2A1");
 }
