@@ -80,23 +80,17 @@ bool accelInstrument::InitInstrument(int connectionType, const QString& address,
     m_printerModel = model;
     m_connectionCode = connectionCodeFor(connectionType, address);
 
-    const bool loaded = m_library.load(m_libraryPath);
-    writeToLog(QStringLiteral("Library Path %1").arg(QFileInfo(m_libraryPath).absoluteFilePath()));
-    if (!QFile::exists(m_libraryPath))
-        writeToLog(QStringLiteral("Accel Dll Does not exists"));
-    if (!loaded) {
-        writeToLog(QStringLiteral("ACCEL: can't Load Library %1").arg(m_libraryPath));
+    if (!loadLibrary())
         return false;
-    }
     m_loadFunction = m_library.loadFunction();
-    if (!m_loadFunction) {
-        writeToLog(QStringLiteral("ACCEL: can't GetProcAddress"));
-        return false;
-    }
+    if (!m_loadFunction)
+        return loaderFailed(QStringLiteral("ACCEL: can't GetProcAddress"),
+                            QStringLiteral("the ACCEL SDK loaded from %1 has no %2: %3")
+                                .arg(m_libraryPath, QLatin1String(ACCEL_LOAD_FUNCTION_NAME), m_library.errorText()));
     m_accel.functions = AccelFunctionTable{};
     if (m_loadFunction(m_library.module(), &m_accel.functions, AccelFunctionTableSize) != 0
         || !hasDriverSlots(m_accel.functions)) {
-        writeToLog(QStringLiteral("ACCEL: m_accelLoad_Function error"));
+        logFailure(QStringLiteral("ACCEL: m_accelLoad_Function error"));
         return false;
     }
 
@@ -107,17 +101,17 @@ bool accelInstrument::InitInstrument(int connectionType, const QString& address,
     if (m_accel.functions.LoadLibraryInitialize(256, m_sdkFolderBytes, m_sdkFolder.size(), m_tempFolderBytes,
                                                 tempFolder.size(), 0, nullptr)
         != 0) {
-        writeToLog(QStringLiteral("ACCEL: LoadLibraryInitialize error"));
+        logFailure(QStringLiteral("ACCEL: LoadLibraryInitialize error"));
         return false;
     }
     m_accel.mHandle = m_accel.functions.Initialize(0);
     if (!m_accel.mHandle) {
-        writeToLog(QStringLiteral("ACCEL: Initialize error"));
+        logFailure(QStringLiteral("ACCEL: Initialize error"));
         return false;
     }
     const QByteArray modelBytes = m_printerModel.toLatin1();
     if (m_accel.functions.SetPrinter(m_accel.mHandle, modelBytes.constData(), modelBytes.size()) != 0) {
-        writeToLog(QStringLiteral("ACCEL: SetPrinter error %1").arg(m_printerModel));
+        logFailure(QStringLiteral("ACCEL: SetPrinter error %1").arg(m_printerModel));
         return false;
     }
     CSdkLibrary::startSockets();
@@ -125,11 +119,49 @@ bool accelInstrument::InitInstrument(int connectionType, const QString& address,
     return true;
 }
 
+bool accelInstrument::loadLibrary()
+{
+    const bool loaded = m_library.load(m_libraryPath);
+    writeToLog(QStringLiteral("Library Path %1").arg(QFileInfo(m_libraryPath).absoluteFilePath()));
+    QString misplaced;
+    if (!QFile::exists(m_libraryPath)) {
+        writeToLog(QStringLiteral("Accel Dll Does not exists"));
+        misplaced = libraryGivenAsFolder();
+        if (!misplaced.isEmpty())
+            writeToLog(QStringLiteral("ACCEL: %1").arg(misplaced));
+    }
+    if (loaded)
+        return true;
+    // A folder that is the library itself says more than the loader can.
+    return loaderFailed(QStringLiteral("ACCEL: can't Load Library %1").arg(m_libraryPath),
+                        !misplaced.isEmpty() ? misplaced
+                                             : QStringLiteral("the ACCEL SDK could not be loaded from %1: %2")
+                                                   .arg(m_libraryPath, m_library.errorText()));
+}
+
+// What to say when the SDK folder given is the library file; empty when it is not.
+QString accelInstrument::libraryGivenAsFolder() const
+{
+    if (!CSdkLibrary::isLibraryFile(m_sdkFolder))
+        return QString();
+    return QStringLiteral("%1 is the SDK library itself; give the folder that holds it: %2")
+        .arg(m_sdkFolder, QDir::toNativeSeparators(QFileInfo(m_sdkFolder).absolutePath()));
+}
+
+// The loader's own message follows the driver's line.
+bool accelInstrument::loaderFailed(const QString& line, const QString& reason)
+{
+    writeToLog(line);
+    writeToLog(QStringLiteral("ACCEL: %1").arg(m_library.errorText()));
+    setErrorString(reason);
+    return false;
+}
+
 bool accelInstrument::copyText(const QString& text, TextField& field, int clearedBytes, const char* what)
 {
     const QByteArray bytes = text.toLatin1();
     if (bytes.size() > MaxTextLength) {
-        writeToLog(QStringLiteral("ACCEL: the %1 text has %2 characters, more than the %3 the SDK accepts")
+        logFailure(QStringLiteral("ACCEL: the %1 text has %2 characters, more than the %3 the SDK accepts")
                        .arg(QLatin1String(what))
                        .arg(bytes.size())
                        .arg(MaxTextLength));
@@ -146,7 +178,7 @@ bool accelInstrument::openConnection(const char* failureLine)
     if (!copyText(m_printerAddress, address, TextFieldSize, "printer address"))
         return false;
     if (m_accel.functions.Open(m_accel.mHandle, m_connectionCode, address, m_printerAddress.size()) != 0) {
-        writeToLog(QLatin1String(failureLine));
+        logFailure(QLatin1String(failureLine));
         return false;
     }
     return true;
@@ -156,7 +188,7 @@ bool accelInstrument::checkAccelConnession()
 {
     m_isConnected = false;
     if (!isInitialized())
-        return false;
+        return refuseUninitialised(nullptr);
     if (!openConnection("ACCEL: isAccelConnected Open error"))
         return false;
 
@@ -172,11 +204,11 @@ bool accelInstrument::checkAccelConnession()
         }
     }
     if (m_accel.functions.Close(m_accel.mHandle) != 0) {
-        writeToLog(QStringLiteral("ACCEL: isAccelConnected Close error"));
+        logFailure(QStringLiteral("ACCEL: isAccelConnected Close error"));
         return false;
     }
     if (!connected) {
-        writeToLog(QStringLiteral("ACCEL: isAccelConnected ACCEL_FATAL_ERROR"));
+        logFailure(QStringLiteral("ACCEL: isAccelConnected ACCEL_FATAL_ERROR"));
         return false;
     }
     writeToLog(QStringLiteral("ACCEL fw ver.:%1 chart type.:%2").arg(version).arg(m_chartType));
@@ -191,10 +223,8 @@ bool accelInstrument::AccelStart(int mode, const QString& dataFilePrefix, const 
     m_dataFolder = dataFolder;
     m_docMode = mode;
     std::memset(m_measurementRecord.get(), 0, sizeof(MeasurementRecord));
-    if (!isInitialized()) {
-        writeToLog(QStringLiteral("ACCEL: AccelStart Open error"));
-        return false;
-    }
+    if (!isInitialized())
+        return refuseUninitialised("ACCEL: AccelStart Open error");
     return openConnection("ACCEL: AccelStart Open error") && AccelDocument();
 }
 
@@ -202,22 +232,27 @@ bool accelInstrument::AccelDocument()
 {
     m_docRecord = DocRecord{};
     if (m_accel.functions.CreateDoc(m_accel.mHandle, &m_accel.mDoc) != 0) {
-        writeToLog(QStringLiteral("ACCEL: AccelDocument CreateDoc error"));
+        logFailure(QStringLiteral("ACCEL: AccelDocument CreateDoc error"));
         return false;
     }
     static const char applicationName[] = "Quorastelian";
     if (m_accel.functions.SetApplicationName(m_accel.mHandle, m_accel.mDoc, applicationName,
                                              sizeof applicationName - 1)
-        != 0)
+        != 0) {
+        setErrorString(QStringLiteral("ACCEL: AccelDocument SetApplicationName error"));
         return false;
+    }
     if (!copyText(m_platformName, m_platformBytes, TextFieldSize, "platform name"))
         return false;
-    if (m_accel.functions.SetPlatformName(m_accel.mHandle, m_accel.mDoc, m_platformBytes, m_platformName.size()) != 0)
+    if (m_accel.functions.SetPlatformName(m_accel.mHandle, m_accel.mDoc, m_platformBytes, m_platformName.size())
+        != 0) {
+        setErrorString(QStringLiteral("ACCEL: AccelDocument SetPlatformName error"));
         return false;
+    }
     if (!fillDocRecord())
         return false;
     if (m_accel.functions.StartDoc(m_accel.mHandle, m_accel.mDoc, &m_docRecord) != 0) {
-        writeToLog(QStringLiteral("ACCEL: StartDoc error"));
+        logFailure(QStringLiteral("ACCEL: StartDoc error"));
         return false;
     }
     m_accel.mLastPage = 0;
@@ -230,7 +265,7 @@ bool accelInstrument::fillDocRecord()
     int32_t width = 0, height = 0;
     if (!toHundredths(m_jobParams.getPageWidth(Millimetre), width)
         || !toHundredths(m_jobParams.getPageHeight(Millimetre), height)) {
-        writeToLog(QStringLiteral("ACCEL: the page size %1 x %2 mm does not fit the document record")
+        logFailure(QStringLiteral("ACCEL: the page size %1 x %2 mm does not fit the document record")
                        .arg(m_jobParams.getPageWidth(Millimetre))
                        .arg(m_jobParams.getPageHeight(Millimetre)));
         return false;
@@ -269,12 +304,17 @@ void accelInstrument::doEndDoc()
 
 void accelInstrument::endDocument()
 {
-    if (m_accel.functions.EndDoc(m_accel.mHandle, m_accel.mDoc) != 0)
-        writeToLog(QStringLiteral("ACCEL: EndDoc Failed"));
+    const bool ended = m_accel.functions.EndDoc(m_accel.mHandle, m_accel.mDoc) == 0;
+    if (!ended)
+        logFailure(QStringLiteral("ACCEL: EndDoc Failed"));
+    const QString deleteFailed = QStringLiteral("ACCEL: DeleteDoc Failed");
     if (m_accel.functions.DeleteDoc(m_accel.mHandle, m_accel.mDoc) == 0)
         m_accel.mDoc = 0;
+    else if (ended)
+        logFailure(deleteFailed);
     else
-        writeToLog(QStringLiteral("ACCEL: DeleteDoc Failed"));
+        // A document that did not end cannot be deleted: the reason stays the end's.
+        writeToLog(deleteFailed);
 }
 
 unsigned accelInstrument::Accel_Abort()
@@ -300,15 +340,21 @@ unsigned accelInstrument::AccelWrite(const char* data, qint64 length)
 
 unsigned accelInstrument::PrintLabel(const QByteArray& label)
 {
-    if (label.isEmpty() || !isInitialized())
+    if (label.isEmpty()) {
+        setErrorString(QStringLiteral("the label is empty"));
         return LabelFailed;
+    }
+    if (!isInitialized()) {
+        refuseUninitialised(nullptr);
+        return LabelFailed;
+    }
     const unsigned offset = m_accel.functions.SetLabelOffset(m_accel.mHandle, m_accel.mDoc, 1, 1, 0);
     if (offset != 0) {
-        writeToLog(QStringLiteral("_ACCEL_SetLabelOffset Error"));
+        logFailure(QStringLiteral("_ACCEL_SetLabelOffset Error"));
         return offset;
     }
     if (m_accel.functions.Write(m_accel.mHandle, m_accel.mDoc, label.constData(), label.size()) != 0) {
-        writeToLog(QStringLiteral("_ACCEL_Write Error"));
+        logFailure(QStringLiteral("_ACCEL_Write Error"));
         return LabelFailed;
     }
     return m_accel.functions.EndLabel(m_accel.mHandle, m_accel.mDoc, 1);
@@ -342,6 +388,38 @@ void accelInstrument::cleanupACCEL()
 void accelInstrument::writeToLog(const QString& text)
 {
     emit addLogLine(text, 0);
+}
+
+QString accelInstrument::errorString() const
+{
+    std::lock_guard<std::mutex> lock(m_errorMutex);
+    return m_errorString;
+}
+
+void accelInstrument::setErrorString(const QString& reason)
+{
+    std::lock_guard<std::mutex> lock(m_errorMutex);
+    m_errorString = reason;
+}
+
+void accelInstrument::logFailure(const QString& line)
+{
+    writeToLog(line);
+    setErrorString(line);
+}
+
+void accelInstrument::logReason(const QString& reason)
+{
+    writeToLog(QStringLiteral("ACCEL: %1").arg(reason));
+    setErrorString(reason);
+}
+
+bool accelInstrument::refuseUninitialised(const char* line)
+{
+    if (line)
+        writeToLog(QLatin1String(line));
+    setErrorString(QStringLiteral("the ACCEL SDK is not initialised"));
+    return false;
 }
 
 void accelInstrument::setParams(const PropertyMap& map)

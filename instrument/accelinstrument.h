@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class accelParams_st;
@@ -71,6 +72,14 @@ public:
     int getChartType() const { return m_chartType; }
     void setTiffPath(const QString& path) { m_tiffPath = path; }
     void writeToLog(const QString& text);
+    // Why the last failure happened, for a host to show its operator: the most
+    // specific reason known, such as the loader's message, the SDK operation that
+    // answered an error, the target reader's verdict or the reason of the TIFF or
+    // data file. Empty until something fails; a later success does not clear it.
+    // Set by every operation that returns false and by a failed label, page, page
+    // end or chart; pages fail on the SDK's thread, so it may be read from any.
+    // AccelWrite hands back the SDK's answer only.
+    QString errorString() const;
 
     void setParams(const PropertyMap& map);
     void setParams(accelMeasParams_st& params);
@@ -101,6 +110,17 @@ private:
     static constexpr int MaxTextLength = TextFieldSize - 2;
     using TextField = char[TextFieldSize];
 
+    // Logs the line and keeps it as the reason of the failure.
+    void logFailure(const QString& line);
+    // Logs "ACCEL: <reason>" and keeps the reason.
+    void logReason(const QString& reason);
+    void setErrorString(const QString& reason);
+    // Logs the line, when there is one, for an operation that needs the SDK initialised.
+    bool refuseUninitialised(const char* line);
+    bool loadLibrary();
+    QString libraryGivenAsFolder() const;
+    bool loaderFailed(const QString& line, const QString& reason);
+
     bool AccelDocument();
     bool openConnection(const char* failureLine);
     bool copyText(const QString& text, TextField& field, int clearedBytes, const char* what);
@@ -109,8 +129,10 @@ private:
     void endDocument();
 
     bool buildColorTable(accelParams_st* page);
+    void reportMissingTarget(const accelParams_st* page);
     void fillCreateChart(accelParams_st* page, unsigned int width, unsigned int height);
-    bool chartSize(accelParams_st* page, int64_t& width, int64_t& height);
+    QString chartSize(accelParams_st* page, int64_t& width, int64_t& height);
+    bool chartFailed(const QString& reason);
     static unsigned BeginChartCallBack(void* const handle, int doc, const void* data, void* user);
     static unsigned ChartCallBack(void* const handle, int doc, const void* data, void* user);
     static unsigned EndChartCallBack(void* const handle, int doc, const void* data, void* user);
@@ -165,6 +187,9 @@ private:
     ChartRecord m_chartRecord = {};
     int m_chartType = 2;
     std::atomic<bool> m_chartClosed{false};
+    // Written from the SDK's threads as well.
+    mutable std::mutex m_errorMutex;
+    QString m_errorString;
 };
 
 #endif

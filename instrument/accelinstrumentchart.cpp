@@ -5,6 +5,7 @@
 #include "cit8toimageobj.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 
 #include <cstring>
@@ -34,14 +35,19 @@ bool accelInstrument::GenerateTiff()
         buildColorTable(page);
     if (!m_colorTable) {
         writeToLog(QStringLiteral("ACCEL: Color table missing. Try again specifying a valid it8 file"));
+        reportMissingTarget(page);
         return false;
     }
 
-    int64_t width = 0, height = 0;
-    if (!isInitialized() || !chartSize(page, width, height)) {
+    if (!isInitialized()) {
         m_colorTable.reset();
-        writeToLog(QStringLiteral("CreateChart failed"));
-        return false;
+        return refuseUninitialised("CreateChart failed");
+    }
+    int64_t width = 0, height = 0;
+    const QString unfit = chartSize(page, width, height);
+    if (!unfit.isEmpty()) {
+        writeToLog(QStringLiteral("ACCEL: %1").arg(unfit));
+        return chartFailed(unfit);
     }
     fillCreateChart(page, static_cast<unsigned>(width), static_cast<unsigned>(height));
 
@@ -57,35 +63,57 @@ bool accelInstrument::GenerateTiff()
         m_chartFile.discard();
         if (answer == 0)
             writeToLog(QStringLiteral("ACCEL: %1").arg(reason));
-        writeToLog(QStringLiteral("CreateChart failed"));
-        return false;
+        // What went wrong with the file, as a callback or the commit found it.
+        return chartFailed(m_chartFile.failure());
     }
     writeToLog(QStringLiteral("TIFF generation successfully created"));
     return true;
 }
 
-// Chart width and height in millimetres; false when they cannot be laid out in the chart record.
-bool accelInstrument::chartSize(accelParams_st* page, int64_t& width, int64_t& height)
+// Logs that the chart failed, for the reason found, or for the SDK's refusal when none was.
+bool accelInstrument::chartFailed(const QString& reason)
+{
+    m_colorTable.reset();
+    const QString line = QStringLiteral("CreateChart failed");
+    writeToLog(line);
+    setErrorString(reason.isEmpty() ? line : reason);
+    return false;
+}
+
+// The line after "Color table missing": the target in full and whether it is there. A target
+// that is there but was not read keeps the reader's verdict as the reason.
+void accelInstrument::reportMissingTarget(const accelParams_st* page)
+{
+    const QString given = page ? page->getIt8FilePath() : QString();
+    if (given.isEmpty()) {
+        logReason(QStringLiteral("no it8 file is given for page 0"));
+        return;
+    }
+    const QString path = QFileInfo(given).absoluteFilePath();
+    if (QFile::exists(given))
+        writeToLog(QStringLiteral("ACCEL: the it8 file %1 exists but gives no color table").arg(path));
+    else
+        logReason(QStringLiteral("the it8 file %1 does not exist").arg(path));
+}
+
+// Chart width and height in millimetres; the reason when they cannot be laid out in the chart record.
+QString accelInstrument::chartSize(accelParams_st* page, int64_t& width, int64_t& height)
 {
     const int channels = page->getNumChannels();
     const int patchesPerRow = page->getPatchCountPerRow();
-    if (channels < 1 || channels > int(sizeof m_chartRecord.mBackground) || patchesPerRow <= 0) {
-        writeToLog(QStringLiteral("ACCEL: a chart of %1 channels and %2 patches per row cannot be made")
-                       .arg(channels)
-                       .arg(patchesPerRow));
-        return false;
-    }
+    if (channels < 1 || channels > int(sizeof m_chartRecord.mBackground) || patchesPerRow <= 0)
+        return QStringLiteral("a chart of %1 channels and %2 patches per row cannot be made")
+            .arg(channels)
+            .arg(patchesPerRow);
     // The colour table was padded to whole rows.
     const int rows = page->getTotalPatchCount() / patchesPerRow;
     width = ChartGeometry::chartWidth(page->getPatchSizeX(Millimetre), patchesPerRow);
     height = ChartGeometry::chartHeight(page->getPatchSizeY(Millimetre), rows);
     if (!ChartGeometry::fitsRecord(width) || !ChartGeometry::fitsRecord(height)
         || !ChartGeometry::fitsRecord(page->getPatchSizeX(Millimetre))
-        || !ChartGeometry::fitsRecord(page->getPatchSizeY(Millimetre))) {
-        writeToLog(QStringLiteral("ACCEL: the chart of %1 x %2 mm does not fit the chart record").arg(width).arg(height));
-        return false;
-    }
-    return true;
+        || !ChartGeometry::fitsRecord(page->getPatchSizeY(Millimetre)))
+        return QStringLiteral("the chart of %1 x %2 mm does not fit the chart record").arg(width).arg(height);
+    return QString();
 }
 
 bool accelInstrument::buildColorTable(accelParams_st* page)
@@ -96,7 +124,7 @@ bool accelInstrument::buildColorTable(accelParams_st* page)
     // The computation loads the target and refuses one that was not read whole.
     if (target.ComputeLinearizationChart(1, 1, page->getPatchCountPerRow(), page->getNumChannels()) == 0) {
         writeToLog(QStringLiteral("Could not generate the color table from the it8 file."));
-        writeToLog(target.GetErrorText());
+        logFailure(target.GetErrorText());
         return false;
     }
     page->setTotalPatchCount(target.GetTotalPatchCount());

@@ -92,13 +92,11 @@ QString blockRefusal(int32_t index, int32_t length, const void* bytes, int64_t p
 
 bool accelInstrument::accelPrintDoc()
 {
-    if (!isInitialized()) {
-        writeToLog(QStringLiteral("ACCEL: PrintDoc error"));
-        return false;
-    }
+    if (!isInitialized())
+        return refuseUninitialised("ACCEL: PrintDoc error");
     m_accel.functions.SetPrintOption(m_accel.mHandle, m_accel.mDoc, 5000);
     if (m_accel.functions.PrintDoc(m_accel.mHandle, m_accel.mDoc, Accel_StatusCallBack, this) != 0) {
-        writeToLog(QStringLiteral("ACCEL: PrintDoc error"));
+        logFailure(QStringLiteral("ACCEL: PrintDoc error"));
         return false;
     }
     return true;
@@ -114,7 +112,7 @@ bool accelInstrument::StartPage(int page)
 unsigned accelInstrument::startPage(int page)
 {
     if (!isInitialized()) {
-        writeToLog(QStringLiteral("ACCEL: StartPage page %1 without an initialised SDK").arg(page));
+        logFailure(QStringLiteral("ACCEL: StartPage page %1 without an initialised SDK").arg(page));
         return PageFailed;
     }
     const accelParams_st* params = fillMeasurementRecord(page);
@@ -127,6 +125,8 @@ unsigned accelInstrument::startPage(int page)
     const unsigned answer = m_accel.functions.MeasurePage(m_accel.mHandle, m_accel.mDoc, m_dryingList,
                                                           m_dryingEntryCount, m_measurementRecord.get(), 1);
     m_accel.mEndFlag = 0;
+    if (answer != 0)
+        setErrorString(QStringLiteral("ACCEL: StartPage MeasurePage error"));
     return answer;
 }
 
@@ -134,13 +134,13 @@ const accelParams_st* accelInstrument::measurablePage(int page)
 {
     const accelParams_st* params = m_jobParams.getPage(page);
     if (!params) {
-        writeToLog(QStringLiteral("ACCEL: page %1 is not a page of the job, which has %2")
+        logFailure(QStringLiteral("ACCEL: page %1 is not a page of the job, which has %2")
                        .arg(page)
                        .arg(m_jobParams.pages.size()));
         return nullptr;
     }
     if (params->getPatchCountPerRow() <= 0) {
-        writeToLog(QStringLiteral("ACCEL: page %1 has %2 patches per row and cannot be measured")
+        logFailure(QStringLiteral("ACCEL: page %1 has %2 patches per row and cannot be measured")
                        .arg(page)
                        .arg(params->getPatchCountPerRow()));
         return nullptr;
@@ -160,7 +160,7 @@ const accelParams_st* accelInstrument::fillMeasurementRecord(int page)
         return nullptr;
     PatchGrid grid;
     if (!patchGridOf(*params, grid)) {
-        writeToLog(QStringLiteral("ACCEL: page %1 has lengths that do not fit the measurement record").arg(page));
+        logFailure(QStringLiteral("ACCEL: page %1 has lengths that do not fit the measurement record").arg(page));
         return nullptr;
     }
 
@@ -291,7 +291,7 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
     JobStatusRecord status = {};
     const unsigned answer = sdk.GetJobStatus(handle, doc, &status);
     if (answer != 0) {
-        writeToLog(QStringLiteral("ACCEL_ERROR GetJobStatus error"));
+        logFailure(QStringLiteral("ACCEL_ERROR GetJobStatus error"));
         pageEnd(false, -1);
         return answer;
     }
@@ -333,7 +333,7 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
         return 0;
     case AccelStatusCanceled:
         sdk.ReleaseJobStatus(handle, doc);
-        writeToLog(QStringLiteral("ACCEL_STATUS_CANCELED"));
+        logFailure(QStringLiteral("ACCEL_STATUS_CANCELED"));
         pageEnd(false, page);
         return 0;
     case AccelStatusError:
@@ -343,6 +343,9 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
         return 0;
     default:
         sdk.ReleaseJobStatus(handle, doc);
+        setErrorString(QStringLiteral("ACCEL: page %1 ended with the unknown job status 0x%2")
+                           .arg(page)
+                           .arg(unsigned(status.mJobStatus), 0, 16));
         pageEnd(false, page);
         return 0;
     }
@@ -357,7 +360,7 @@ unsigned accelInstrument::receivePageData(int doc, int page)
     QString error;
     const unsigned answer = Accel_Measurement(&m_accel, doc, page, data, error);
     if (answer != 0) {
-        writeToLog(QStringLiteral("ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result %1 err: %2")
+        logFailure(QStringLiteral("ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result %1 err: %2")
                        .arg(answer)
                        .arg(error));
         pageEnd(false, page);
@@ -374,13 +377,20 @@ void accelInstrument::reportStatusError(void* handle)
 {
     ErrorRecord errors = {};
     if (m_accel.functions.GetErrorCodes(handle, &errors) != 0) {
-        writeToLog(QStringLiteral("ACCEL_STATUS_ERROR, can't get Error codes"));
+        logFailure(QStringLiteral("ACCEL_STATUS_ERROR, can't get Error codes"));
         return;
     }
+    const uint32_t connection = errors.mAccelConnectionStatus & 1u;
     writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mErrorCode %1").arg(errors.mErrorCode));
-    writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mAccelConnectionStatus %1").arg(errors.mAccelConnectionStatus & 1u));
+    writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mAccelConnectionStatus %1").arg(connection));
     writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mStatus %1").arg(errors.mStatus));
     writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mILSErrorCode %1").arg(errors.mILSErrorCode));
+    setErrorString(
+        QStringLiteral("ACCEL_STATUS_ERROR: mErrorCode %1 mAccelConnectionStatus %2 mStatus %3 mILSErrorCode %4")
+            .arg(errors.mErrorCode)
+            .arg(connection)
+            .arg(errors.mStatus)
+            .arg(errors.mILSErrorCode));
 }
 
 unsigned accelInstrument::Accel_Measurement(_AccelStruct* accel, int doc, int page, QByteArray& data, QString& error)
@@ -431,7 +441,7 @@ void accelInstrument::gotPageData(int page, const QByteArray& data)
 {
     const accelParams_st* params = m_jobParams.getPage(page);
     if (!params) {
-        writeToLog(QStringLiteral("ACCEL: measurement data for page %1, which is not a page of the job").arg(page));
+        logFailure(QStringLiteral("ACCEL: measurement data for page %1, which is not a page of the job").arg(page));
         emit MeasureDataSignal(QString());
         return;
     }
@@ -440,11 +450,14 @@ void accelInstrument::gotPageData(int page, const QByteArray& data)
     const QString path = QDir(m_dataFolder).absoluteFilePath(name);
     const QString it8Path = params->getIt8FilePath();
     writeToLog(QStringLiteral("it8 data file %1").arg(it8Path));
-    if (DevFile::createDataMeasureFile(it8Path, data, path)) {
+    QString reason;
+    if (DevFile::createDataMeasureFile(it8Path, data, path, &reason)) {
         emit MeasureDataSignal(path);
         return;
     }
     writeToLog(QStringLiteral("Error creating measuring data file %1").arg(path));
+    // DevFile names the file in all but its checks of the arguments.
+    logReason(reason.contains(path) ? reason : QStringLiteral("%1: %2").arg(path, reason));
     emit MeasureDataSignal(QString());
 }
 

@@ -142,6 +142,12 @@ void ChartFile::discard()
     m_open = false;
 }
 
+QString ChartFile::failure() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_failure;
+}
+
 // Called with the lock held: the chart is failed for good and its file dropped.
 bool ChartFile::fail(QString& error, const QString& reason)
 {

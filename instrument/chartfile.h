@@ -32,12 +32,14 @@ public:
     // failed, is not complete or cannot be saved. A failed chart leaves no file.
     bool commit(QString& error);
     void discard();
+    // Why the chart failed, in a callback or at commit; empty while it has not.
+    QString failure() const;
 
 private:
     bool fail(QString& error, const QString& reason);
     bool writeLine(const uint8_t* source, QString& error);
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     CTiffImg m_tiff;
     QString m_path;
     bool m_open = false;

@@ -1,6 +1,7 @@
 #include "csdklibrary.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -16,8 +17,10 @@ constexpr int MaxPathCharacters = 255;
 
 #ifdef _WIN32
 const char* const LibraryFileName = "ACCEL.dll";
+const Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
 #else
 const char* const LibraryFileName = "libACCEL.so";
+const Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
 #endif
 
 } // namespace
@@ -30,6 +33,12 @@ CSdkLibrary::~CSdkLibrary()
 QString CSdkLibrary::libraryPath(const QString& folder)
 {
     return QDir::toNativeSeparators(folder + QLatin1Char('/') + QLatin1String(LibraryFileName));
+}
+
+bool CSdkLibrary::isLibraryFile(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.isFile() && file.fileName().compare(QLatin1String(LibraryFileName), FileNameCase) == 0;
 }
 
 bool CSdkLibrary::load(const QString& path)

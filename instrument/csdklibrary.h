@@ -20,6 +20,9 @@ public:
 
     // "<folder>/libACCEL.so" or "<folder>\ACCEL.dll", with native separators.
     static QString libraryPath(const QString& folder);
+    // Whether path names an existing file of the library's name, as when the
+    // library is given where its folder is wanted.
+    static bool isLibraryFile(const QString& path);
 
     // Loads the library at path, replacing one loaded before. False with an
     // error text when the path is too long for the loader or loading failed.

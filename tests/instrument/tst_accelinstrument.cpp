@@ -1,11 +1,13 @@
 #include "accelinstrument.h"
 #include "accelmeasparams_st.h"
+#include "csdklibrary.h"
 #include "driversetup.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QMetaMethod>
 #include <QMutex>
@@ -36,6 +38,24 @@ public:
 private:
     mutable QMutex m_mutex;
     QStringList m_lines;
+};
+
+// Makes a folder the current directory for as long as it lives.
+class CurrentDirectory
+{
+public:
+    explicit CurrentDirectory(const QString& path)
+        : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(path);
+    }
+    ~CurrentDirectory() { QDir::setCurrent(m_previous); }
+
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    QString m_previous;
 };
 
 // Waits for endCreateTiff, which arrives queued; false after the time-out.
@@ -155,23 +175,98 @@ TEST(AccelInstrumentProperty, WritesConnectionOnlyInFullRecords)
 
 // ---- loading and connection --------------------------------------------------------------
 
-TEST(AccelInstrumentLoading, MissingLibraryIsReportedAndNothingElseHappens)
+TEST(AccelInstrumentLoading, WithoutTheSdkNothingElseHappensAndEachRefusalSaysWhy)
 {
     QTemporaryDir empty;
     accelInstrument instrument(empty.path());
     LogCollector log(instrument);
+    EXPECT_TRUE(instrument.errorString().isEmpty());
     EXPECT_FALSE(instrument.checkAccelConnession());
     EXPECT_TRUE(log.lines().isEmpty());
+    const QString uninitialised = QStringLiteral("the ACCEL SDK is not initialised");
+    EXPECT_EQ(instrument.errorString(), uninitialised);
     EXPECT_FALSE(instrument.InitInstrument(3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP")));
-    const QString library = empty.filePath(QStringLiteral("libACCEL.so"));
-    EXPECT_EQ(log.lines(), QStringList({"Library Path " + library, "Accel Dll Does not exists",
-                                        "ACCEL: can't Load Library " + library}));
+    EXPECT_TRUE(instrument.errorString().startsWith(QStringLiteral("the ACCEL SDK could not be loaded from ")))
+        << instrument.errorString().toStdString();
     EXPECT_FALSE(instrument.isInitialized());
     EXPECT_FALSE(instrument.AccelStart(2, QString(), QString()));
+    EXPECT_EQ(instrument.errorString(), uninitialised);
     EXPECT_FALSE(instrument.GenerateTiff());
+    EXPECT_EQ(instrument.errorString(), QStringLiteral("no it8 file is given for page 0"));
+    EXPECT_EQ(instrument.PrintLabel(QByteArray("label")), accelInstrument::LabelFailed);
+    EXPECT_EQ(instrument.errorString(), uninitialised);
     instrument.cleanupACCEL();
     EXPECT_FALSE(instrument.isInitialized());
 }
+
+struct LoadFailureCase
+{
+    const char* name;
+    // Below the work folder, which holds "empty/", "text/libACCEL.so" and "text/notes.txt", both plain text.
+    QString folder;
+    // <lib> stands for the library path, <work> for the work folder, <loader> for the loader's message.
+    QStringList log;
+    QString reason;
+};
+
+class AccelInstrumentLoadFailure : public ::testing::TestWithParam<LoadFailureCase>
+{
+};
+
+TEST_P(AccelInstrumentLoadFailure, LogsWhatTheLoaderSaysAndKeepsTheReason)
+{
+    const LoadFailureCase& c = GetParam();
+    QTemporaryDir work;
+    const QDir dir(work.path());
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("empty")) && dir.mkpath(QStringLiteral("text")));
+    for (const char* name : {"text/libACCEL.so", "text/notes.txt"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("this is no shared object\n");
+    }
+    const QString folder = dir.filePath(c.folder);
+    const QString library = CSdkLibrary::libraryPath(folder);
+    CSdkLibrary loader;
+    ASSERT_FALSE(loader.load(library));
+    const QString message = loader.errorText();
+    ASSERT_FALSE(message.isEmpty());
+    const auto filled = [&](QString text) {
+        return text.replace(QLatin1String("<lib>"), library)
+            .replace(QLatin1String("<work>"), work.path())
+            .replace(QLatin1String("<loader>"), message);
+    };
+
+    accelInstrument instrument(folder);
+    LogCollector log(instrument);
+    EXPECT_FALSE(instrument.InitInstrument(3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP")));
+    QStringList expected;
+    for (const QString& line : c.log)
+        expected << filled(line);
+    EXPECT_EQ(log.lines(), expected);
+    EXPECT_EQ(instrument.errorString(), filled(c.reason));
+    EXPECT_FALSE(instrument.isInitialized());
+    instrument.cleanupACCEL();
+}
+
+const QStringList libraryMissing = {"Library Path <lib>", "Accel Dll Does not exists",
+                                    "ACCEL: can't Load Library <lib>", "ACCEL: <loader>"};
+const QString notLoaded = QStringLiteral("the ACCEL SDK could not be loaded from <lib>: <loader>");
+const QString libraryAsFolder =
+    QStringLiteral("<work>/text/libACCEL.so is the SDK library itself; give the folder that holds it: <work>/text");
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AccelInstrumentLoadFailure,
+    ::testing::Values(
+        LoadFailureCase{"missingFolder", "missing", libraryMissing, notLoaded},
+        LoadFailureCase{"folderWithoutTheLibrary", "empty", libraryMissing, notLoaded},
+        LoadFailureCase{"libraryGivenAsTheFolder", "text/libACCEL.so",
+                        {"Library Path <lib>", "Accel Dll Does not exists", "ACCEL: " + libraryAsFolder,
+                         "ACCEL: can't Load Library <lib>", "ACCEL: <loader>"},
+                        libraryAsFolder},
+        LoadFailureCase{"otherFileGivenAsTheFolder", "text/notes.txt", libraryMissing, notLoaded},
+        LoadFailureCase{"notASharedObject", "text",
+                        {"Library Path <lib>", "ACCEL: can't Load Library <lib>", "ACCEL: <loader>"}, notLoaded}),
+    [](const ::testing::TestParamInfo<LoadFailureCase>& info) { return std::string(info.param.name); });
 
 TEST(AccelInstrumentLoading, SuccessfulSetUpLogsItsSteps)
 {
@@ -182,6 +277,7 @@ TEST(AccelInstrumentLoading, SuccessfulSetUpLogsItsSteps)
     setSinglePageJob(instrument, QString(), PageSetup());
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_TRUE(instrument.getIsConnected());
+    EXPECT_TRUE(instrument.errorString().isEmpty()) << instrument.errorString().toStdString();
     EXPECT_EQ(log.lines(), QStringList({"Library Path " + sim.filePath("libACCEL.so"),
                                         "ACCEL Instrument Inizialized: " + sim.path(),
                                         "ACCEL fw ver.:ACCEL simulator ILS30EP firmware 1.0 chart type.:2"}));
@@ -362,6 +458,7 @@ TEST_F(AccelInstrumentChart, WorkedExampleRecordAndLog)
                                   "TIFF generation successfully created"}));
     EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("chart.tif"))));
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("chart.tif.part"))));
+    EXPECT_TRUE(instrument.errorString().isEmpty()) << instrument.errorString().toStdString();
     instrument.cleanupACCEL();
 }
 
@@ -387,20 +484,47 @@ TEST_F(AccelInstrumentChart, OneChartPerInstrument)
     instrument.cleanupACCEL();
 }
 
-TEST_F(AccelInstrumentChart, MissingTargetCallsNoSdk)
+struct MissingTargetCase
 {
+    const char* name;
+    // Relative to the work folder, the current directory; <work> stands for that folder.
+    QString it8;
+    QString line;
+};
+
+class AccelInstrumentMissingTarget : public ::testing::TestWithParam<MissingTargetCase>
+{
+};
+
+TEST_P(AccelInstrumentMissingTarget, IsNamedInFullAndCallsNoSdk)
+{
+    QTemporaryDir work;
+    const CurrentDirectory current(work.path());
+    const auto filled = [](QString text) { return text.replace(QLatin1String("<work>"), QDir::currentPath()); };
     SimFolder sim;
     accelInstrument instrument(sim.path());
     LogCollector log(instrument);
-    setSinglePageJob(instrument, work.filePath(QStringLiteral("absent.it8")), PageSetup());
+    setSinglePageJob(instrument, filled(GetParam().it8), PageSetup());
     ASSERT_TRUE(bringUp(instrument));
     const QStringList before = log.lines();
     EXPECT_FALSE(instrument.GenerateTiff());
+    const QString line = filled(GetParam().line);
     EXPECT_EQ(log.lines().mid(before.size()),
-              QStringList({"ACCEL: Color table missing. Try again specifying a valid it8 file"}));
+              QStringList({"ACCEL: Color table missing. Try again specifying a valid it8 file", line}));
+    EXPECT_EQ(QStringLiteral("ACCEL: ") + instrument.errorString(), line);
     EXPECT_FALSE(sim.operations().contains(QStringLiteral("CreateChart")));
     instrument.cleanupACCEL();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AccelInstrumentMissingTarget,
+    ::testing::Values(
+        MissingTargetCase{"absolutePath", "<work>/absent.it8", "ACCEL: the it8 file <work>/absent.it8 does not exist"},
+        MissingTargetCase{"relativePath", "absent.it8", "ACCEL: the it8 file <work>/absent.it8 does not exist"},
+        MissingTargetCase{"inAMissingFolder", "gone/absent.it8",
+                          "ACCEL: the it8 file <work>/gone/absent.it8 does not exist"},
+        MissingTargetCase{"noPath", "", "ACCEL: no it8 file is given for page 0"}),
+    [](const ::testing::TestParamInfo<MissingTargetCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AccelInstrumentChart, UnreadableTargetIsReportedWithItsReasonAndCallsNoSdk)
 {
@@ -428,9 +552,11 @@ TEST_F(AccelInstrumentChart, UnreadableTargetIsReportedWithItsReasonAndCallsNoSd
         setSinglePageJob(instrument, target.fileName(), PageSetup());
         ASSERT_TRUE(bringUp(instrument));
         EXPECT_FALSE(instrument.GenerateTiff());
-        EXPECT_EQ(log.lines().mid(log.lines().size() - 3),
+        EXPECT_EQ(log.lines().mid(log.lines().size() - 4),
                   QStringList({"Could not generate the color table from the it8 file.", target.fileName() + c.reason,
-                               "ACCEL: Color table missing. Try again specifying a valid it8 file"}));
+                               "ACCEL: Color table missing. Try again specifying a valid it8 file",
+                               "ACCEL: the it8 file " + target.fileName() + " exists but gives no color table"}));
+        EXPECT_EQ(instrument.errorString(), target.fileName() + c.reason);
         EXPECT_FALSE(sim.operations().contains(QStringLiteral("CreateChart")));
         instrument.cleanupACCEL();
     }
@@ -468,12 +594,82 @@ TEST_F(AccelInstrumentChart, UncreatableFileIsRefusedByTheBeginCallback)
 {
     SimFolder sim;
     accelInstrument instrument(sim.path());
+    LogCollector log(instrument);
     setSinglePageJob(instrument, target(4, 8), PageSetup());
-    instrument.setTiffPath(work.filePath(QStringLiteral("no/such/folder/chart.tif")));
+    const QString tiff = work.filePath(QStringLiteral("no/such/folder/chart.tif"));
+    instrument.setTiffPath(tiff);
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_FALSE(instrument.GenerateTiff());
     EXPECT_TRUE(sim.call("CreateChart").contains(QStringLiteral("= 0x800002"))) << sim.call("CreateChart").toStdString();
+    // The TIFF file's own reason, as the begin callback logged it.
+    const QString reason = instrument.errorString();
+    EXPECT_TRUE(reason.startsWith(tiff + QStringLiteral(": "))) << reason.toStdString();
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("ACCEL: ") + reason)) << log.lines().join('\n').toStdString();
     instrument.cleanupACCEL();
 }
+
+// ---- the reason of the last failure ------------------------------------------------------
+
+struct FailureCase
+{
+    const char* name;
+    const char* scenario;
+    // Empty: every step succeeds.
+    QString reason;
+    // What the log line holds before the reason; null when the failure is not logged.
+    const char* logPrefix;
+};
+
+class AccelInstrumentFailureReason : public ::testing::TestWithParam<FailureCase>
+{
+};
+
+TEST_P(AccelInstrumentFailureReason, NamesTheStepThatFailed)
+{
+    const FailureCase& c = GetParam();
+    QTemporaryDir work;
+    SimFolder sim(QString::fromLatin1(c.scenario));
+    accelInstrument instrument(sim.path());
+    LogCollector log(instrument);
+    setSinglePageJob(instrument, writeTarget(work.filePath(QStringLiteral("t.it8")), inkModelFor(4), inkFields(4), 8),
+                     PageSetup());
+    instrument.setTiffPath(work.filePath(QStringLiteral("chart.tif")));
+    const bool succeeded = bringUp(instrument) && instrument.GenerateTiff() && instrument.accelPrintDoc();
+    EXPECT_EQ(succeeded, c.reason.isEmpty());
+    EXPECT_EQ(instrument.errorString(), c.reason);
+    if (c.logPrefix) {
+        EXPECT_TRUE(log.lines().contains(QLatin1String(c.logPrefix) + c.reason))
+            << log.lines().join('\n').toStdString();
+    } else if (!c.reason.isEmpty()) {
+        EXPECT_TRUE(log.lines().filter(c.reason).isEmpty());
+    }
+    instrument.cleanupACCEL();
+}
+
+// The chart of this job is 510 lines high, handed over in batches of 64.
+INSTANTIATE_TEST_SUITE_P(
+    Table, AccelInstrumentFailureReason,
+    ::testing::Values(
+        FailureCase{"allSucceed", "", QString(), nullptr},
+        FailureCase{"tableNotLoaded", "fail.LoadFunction = 0x5", "ACCEL: m_accelLoad_Function error", ""},
+        FailureCase{"libraryInitialize", "fail.LoadLibraryInitialize = 0x5", "ACCEL: LoadLibraryInitialize error", ""},
+        FailureCase{"initialize", "fail.Initialize = 0x5", "ACCEL: Initialize error", ""},
+        FailureCase{"printer", "fail.SetPrinter = 0x5", "ACCEL: SetPrinter error ILS30EP", ""},
+        FailureCase{"connectionOpen", "fail.Open = 0x5 @1", "ACCEL: isAccelConnected Open error", ""},
+        FailureCase{"connectionClose", "fail.Close = 0x5 @1", "ACCEL: isAccelConnected Close error", ""},
+        FailureCase{"notConnected", "connection = 0", "ACCEL: isAccelConnected ACCEL_FATAL_ERROR", ""},
+        FailureCase{"documentOpen", "fail.Open = 0x5 @2", "ACCEL: AccelStart Open error", ""},
+        FailureCase{"documentCreate", "fail.CreateDoc = 0x5", "ACCEL: AccelDocument CreateDoc error", ""},
+        FailureCase{"applicationName", "fail.SetApplicationName = 0x5",
+                    "ACCEL: AccelDocument SetApplicationName error", nullptr},
+        FailureCase{"platformName", "fail.SetPlatformName = 0x5", "ACCEL: AccelDocument SetPlatformName error",
+                    nullptr},
+        FailureCase{"documentStart", "fail.StartDoc = 0x5", "ACCEL: StartDoc error", ""},
+        FailureCase{"chartRefused", "fail.CreateChart = 0x5", "CreateChart failed", ""},
+        FailureCase{"chartLinesOutOfOrder", "chart.fault = reverse",
+                    "the SDK handed over line 448 where line 0 was due", "ACCEL: "},
+        FailureCase{"chartCutShort", "chart.fault = answer-after-end=0x1234", "CreateChart failed", ""},
+        FailureCase{"printing", "fail.PrintDoc = 0x5", "ACCEL: PrintDoc error", ""}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -64,6 +67,32 @@ TEST(CSdkLibrary, ALibraryWithoutTheEntryPointYieldsNoLoadFunction)
     ASSERT_TRUE(library.load(QStringLiteral(LUMETRA_DRIVER_FILE)));
     EXPECT_EQ(library.loadFunction(), nullptr);
     EXPECT_FALSE(library.errorText().isEmpty());
+}
+
+TEST(CSdkLibrary, TellsTheLibraryFileFromItsFolder)
+{
+    const QString library = CSdkLibrary::libraryPath(QStringLiteral(ACCEL_SIM_DIR));
+    QTemporaryDir work;
+    const QDir dir(work.path());
+    // A folder of the library's name is no library file.
+    ASSERT_TRUE(dir.mkpath(QFileInfo(library).fileName()));
+    QFile other(dir.filePath(QStringLiteral("libaccel.so.txt")));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    const struct
+    {
+        QString path;
+        bool isLibrary;
+    } cases[] = {
+        {library, true},
+        {QStringLiteral(ACCEL_SIM_DIR), false},
+        {dir.filePath(QFileInfo(library).fileName()), false},
+        {other.fileName(), false},
+        {CSdkLibrary::libraryPath(work.path() + QStringLiteral("/missing")), false},
+        {QString(), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CSdkLibrary::isLibraryFile(c.path), c.isLibrary) << c.path.toStdString();
 }
 
 TEST(CSdkLibrary, SocketsStartAndStopInPairs)

@@ -1,6 +1,7 @@
 // Following a measured page through the SDK's status callback: every status of
 // the table, the page data files and the page ends, against scripted sequences.
 #include "accelinstrumentprobe.h"
+#include "devfile.h"
 #include "measurementdata.h"
 #include "measurementrig.h"
 
@@ -148,6 +149,64 @@ INSTANTIATE_TEST_SUITE_P(
                    QStringList{gjs} + fetch}),
     [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
 
+struct PageFailureCase
+{
+    const char* name;
+    QString scenario;
+    bool ended;     // what pageEndSignal reports
+    QString reason; // empty: nothing failed
+};
+
+class MeasurementFailureReason : public ::testing::TestWithParam<PageFailureCase>
+{
+};
+
+TEST_P(MeasurementFailureReason, IsKeptWhenThePageEnds)
+{
+    const PageFailureCase& c = GetParam();
+    MeasurementRig rig(c.scenario);
+    ASSERT_TRUE(rig.open({plainPage()}, 0));
+    ASSERT_TRUE(rig.instrument().StartPage(0));
+    ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
+    EXPECT_EQ(rig.pageEnds(), QList<bool>{c.ended});
+    EXPECT_EQ(rig.instrument().errorString(), c.reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MeasurementFailureReason,
+    ::testing::Values(
+        PageFailureCase{"measured", "page.default = 0x520 data=1", true, QString()},
+        PageFailureCase{"canceled", "page.default = 0x100; 0xb10", false, "ACCEL_STATUS_CANCELED"},
+        PageFailureCase{"errorWithCodes",
+                        "page.default = 0xf00 mAccelConnectionStatus=3 mStatus=3 mErrorCode=17 mILSErrorCode=4242",
+                        false,
+                        "ACCEL_STATUS_ERROR: mErrorCode 17 mAccelConnectionStatus 1 mStatus 3 mILSErrorCode 4242"},
+        PageFailureCase{"errorWithoutCodes", "page.default = 0xf00\nfail.GetErrorCodes = 0x55 @2", false,
+                        "ACCEL_STATUS_ERROR, can't get Error codes"},
+        PageFailureCase{"unknownStatus", "page.default = 0x999", false,
+                        "ACCEL: page 1 ended with the unknown job status 0x999"},
+        PageFailureCase{"statusUnreadable", "page.default = 0x100\nfail.GetJobStatus = 0x66", false,
+                        "ACCEL_ERROR GetJobStatus error"},
+        PageFailureCase{"blockNotHandedOut", "page.default = 0x520 data=1\nfail.AllocMeasurementData = 0x1", false,
+                        "ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result 8388609 err: "
+                        "ACCEL: Accel_Measurement AllocMeasurementData Error"},
+        // The page ends, but its document does not, and then cannot be deleted either.
+        PageFailureCase{"documentNotEnded", "page.default = 0x520 data=1\nfail.EndDoc = 0x5", true,
+                        "ACCEL: EndDoc Failed"},
+        PageFailureCase{"documentNotDeleted", "page.default = 0x520 data=1\nfail.DeleteDoc = 0x5", true,
+                        "ACCEL: DeleteDoc Failed"}),
+    [](const ::testing::TestParamInfo<PageFailureCase>& info) { return std::string(info.param.name); });
+
+TEST(MeasurementPage, RefusedBySdkSaysSo)
+{
+    MeasurementRig rig(QStringLiteral("fail.MeasurePage = 0x5"));
+    ASSERT_TRUE(rig.open({plainPage()}, 0));
+    EXPECT_FALSE(rig.instrument().StartPage(0));
+    EXPECT_EQ(rig.instrument().errorString(), QStringLiteral("ACCEL: StartPage MeasurePage error"));
+    EXPECT_FALSE(rig.instrument().StartPage(3));
+    EXPECT_EQ(rig.instrument().errorString(), QStringLiteral("ACCEL: page 3 is not a page of the job, which has 1"));
+}
+
 TEST(MeasurementStatus, BadArgumentsAreAnsweredAndNothingElse)
 {
     accelInstrument instrument(QStringLiteral("/nowhere"));
@@ -227,8 +286,12 @@ struct FolderCase
     const char* name;
     QString scenario;
     QString folder; // below the rig's data folder; "." stands for the current directory, given as an empty text
-    QString log;
+    // The last log lines; <data> stands for the rig's data folder, <devfile> for what DevFile says of the file.
+    QStringList log;
     QString file;   // written into folder; empty: no file
+    QString reason; // the instrument's errorString() after the page, with the same stand-ins
+    QString it8 = QStringLiteral("target.it8");
+    QString fileInTheWay = QString(); // a plain file made below the data folder first
 };
 
 class MeasurementDataFolder : public ::testing::TestWithParam<FolderCase>
@@ -240,27 +303,61 @@ TEST_P(MeasurementDataFolder, PageEndsWhateverBecameOfItsFile)
     const FolderCase& c = GetParam();
     MeasurementRig rig(c.scenario);
     const QDir data(rig.dataFolder());
+    if (!c.fileInTheWay.isEmpty()) {
+        ASSERT_TRUE(data.mkpath(QFileInfo(data.filePath(c.fileInTheWay)).path()));
+        QFile blocker(data.filePath(c.fileInTheWay));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
     const QString previous = QDir::currentPath();
     const bool current = c.folder == QLatin1String(".");
     if (current)
         QDir::setCurrent(data.path());
-    ASSERT_TRUE(rig.open({plainPage()}, 0, QStringLiteral("run"), current ? QString() : data.filePath(c.folder)));
+    PageValues page = plainPage();
+    page.it8FilePath = c.it8;
+    ASSERT_TRUE(rig.open({page}, 0, QStringLiteral("run"), current ? QString() : data.filePath(c.folder)));
     ASSERT_TRUE(rig.instrument().StartPage(0));
     ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
     QDir::setCurrent(previous);
     EXPECT_EQ(rig.dataFiles(), QStringList{c.file.isEmpty() ? QString() : data.filePath(c.file)});
     EXPECT_EQ(data.entryList(QDir::Files), c.file.isEmpty() ? QStringList() : QStringList{c.file});
     EXPECT_EQ(rig.pageEnds(), QList<bool>{true});
-    EXPECT_EQ(rig.logLines().last(), QString(c.log).replace(QLatin1String("<data>"), data.path()));
+
+    // What DevFile itself says of the file that could not be written.
+    QString devFileReason;
+    if (c.file.isEmpty()) {
+        const QString path = data.filePath(c.folder + QStringLiteral("/meas_run_0.tmp"));
+        DevFile::createDataMeasureFile(c.it8, QByteArray(), path, &devFileReason);
+    }
+    const auto filled = [&](QString text) {
+        return text.replace(QLatin1String("<data>"), data.path()).replace(QLatin1String("<devfile>"), devFileReason);
+    };
+    QStringList expected;
+    for (const QString& line : c.log)
+        expected << filled(line);
+    const QStringList lines = rig.logLines();
+    EXPECT_EQ(lines.mid(lines.size() - expected.size()), expected);
+    EXPECT_EQ(rig.instrument().errorString(), filled(c.reason));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, MeasurementDataFolder,
-    ::testing::Values(FolderCase{"currentDirectory", "page.default = 0x520 data=1", ".", dataLine, "meas_run_0.tmp"},
-                      FolderCase{"missingFolder", "page.default = 0x520 data=1", "missing",
-                                 "Error creating measuring data file <data>/missing/meas_run_0.tmp", QString()},
-                      FolderCase{"pageOutsideTheJob", "page.default = 0x520 page=5 data=1", "out",
-                                 "ACCEL: measurement data for page 4, which is not a page of the job", QString()}),
+    ::testing::Values(
+        FolderCase{"currentDirectory", "page.default = 0x520 data=1", ".", {dataLine}, "meas_run_0.tmp", QString()},
+        FolderCase{"missingFolder", "page.default = 0x520 data=1", "missing",
+                   {"Error creating measuring data file <data>/missing/meas_run_0.tmp", "ACCEL: <devfile>"}, QString(),
+                   "<devfile>"},
+        // Root may write into any folder, but nobody can write below a plain file.
+        FolderCase{"folderIsAFile", "page.default = 0x520 data=1", "sub/file",
+                   {"Error creating measuring data file <data>/sub/file/meas_run_0.tmp", "ACCEL: <devfile>"}, QString(),
+                   "<devfile>", QStringLiteral("target.it8"), QStringLiteral("sub/file")},
+        // DevFile does not name the file when it refuses data without a target.
+        FolderCase{"pageWithoutTarget", "page.default = 0x520 data=1", "missing",
+                   {"it8 data file ", "Error creating measuring data file <data>/missing/meas_run_0.tmp",
+                    "ACCEL: <data>/missing/meas_run_0.tmp: <devfile>"},
+                   QString(), "<data>/missing/meas_run_0.tmp: <devfile>", QString()},
+        FolderCase{"pageOutsideTheJob", "page.default = 0x520 page=5 data=1", "out",
+                   {"ACCEL: measurement data for page 4, which is not a page of the job"}, QString(),
+                   "ACCEL: measurement data for page 4, which is not a page of the job"}),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
 
 } // namespace
