@@ -3,22 +3,26 @@
 #include "accelinstrument.h"
 #include "chartrequest.h"
 #include "logwriter.h"
+#include "runpreflight.h"
 
 #include "accelmeasparams_st.h"
 #include "accelparams_st.h"
 #include "measure.h"
 
-#include <QCoreApplication>
 
 namespace {
 constexpr unsigned long Millimetre = 3;
 } // namespace
 
-lumetra::lumetra(const QString& accelPath, QIODevice* log)
+lumetra::lumetra(const QString& accelPath, QIODevice* log, QIODevice* console)
     : m_instrument(new accelInstrument(accelPath))
     , m_log(log)
+    , m_console(console)
 {
-    connect(m_instrument, SIGNAL(addLogLine(const QString&)), this, SLOT(writeLog(const QString&)));
+    // Direct, so that the lines of the SDK's threads are written when they happen,
+    // not after the main thread's later ones.
+    connect(m_instrument, SIGNAL(addLogLine(const QString&)), this, SLOT(writeLog(const QString&)),
+            Qt::DirectConnection);
     connect(m_instrument, SIGNAL(endCreateTiff()), this, SLOT(doEnd()));
 }
 
@@ -32,10 +36,13 @@ bool lumetra::startRun(RunOptions options)
         writeLog(line);
 
     const QString refusal = ChartRequest(options).refusal();
-    if (!refusal.isEmpty()) {
-        writeLog(refusal);
-        return false;
-    }
+    if (!refusal.isEmpty())
+        return refuse(refusal);
+    const RunPreflight preflight(options);
+    if (!preflight.refusal().isEmpty())
+        return refuse(preflight.refusal());
+    for (const QString& warning : preflight.warnings())
+        writeLog(warning);
 
     accelMeasParams_st job;
     auto* page = new accelParams_st;
@@ -67,19 +74,38 @@ bool lumetra::generateTiff()
 void lumetra::abandonRun()
 {
     m_instrument->cleanupACCEL();
-    // Lines the SDK's threads logged are still queued: deliver them, but not the end of a run.
+    // A chart that ended before the run failed must not end it as a success.
     disconnect(m_instrument, SIGNAL(endCreateTiff()), this, SLOT(doEnd()));
-    QCoreApplication::sendPostedEvents();
+}
+
+QString lumetra::failureReason() const
+{
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    if (!m_refusal.isEmpty())
+        return m_refusal;
+    const QString driverReason = m_instrument->errorString();
+    return driverReason.isEmpty() ? m_lastLine : driverReason;
+}
+
+bool lumetra::refuse(const QString& line)
+{
+    writeLog(line);
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_refusal = line;
+    return false;
 }
 
 void lumetra::writeLog(const QString& logLine)
 {
+    std::lock_guard<std::mutex> lock(m_logMutex);
     writeLogLine(m_log, logLine);
+    writeLogLine(m_console, logLine);
+    m_lastLine = logLine;
 }
 
 void lumetra::doEnd()
 {
     m_instrument->cleanupACCEL();
-    writeLogLine(m_log, QStringLiteral("finished"));
+    writeLog(QStringLiteral("finished"));
     emit endCreateTiff();
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <mutex>
+
 class QIODevice;
 class accelInstrument;
 
@@ -17,7 +19,8 @@ class lumetra : public QObject
     Q_OBJECT
 
 public:
-    lumetra(const QString& accelPath, QIODevice* log);
+    // Log lines go to the log and, when there is one, to the console as well.
+    lumetra(const QString& accelPath, QIODevice* log, QIODevice* console = nullptr);
     ~lumetra() override;
 
     bool startRun(RunOptions options);
@@ -25,6 +28,8 @@ public:
 
     // Releases the SDK after a failed run, so no document stays open on the printer.
     void abandonRun();
+    // Why the run failed, as one line for the operator.
+    QString failureReason() const;
 
 signals:
     void endCreateTiff();
@@ -34,8 +39,15 @@ public slots:
     void doEnd();
 
 private:
+    bool refuse(const QString& line);
+
     accelInstrument* m_instrument;
     QIODevice* m_log;
+    QIODevice* m_console;
+    // The SDK's threads log directly, so that the log keeps the order of events.
+    mutable std::mutex m_logMutex;
+    QString m_refusal;
+    QString m_lastLine;
 };
 
 #endif

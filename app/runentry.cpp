@@ -1,5 +1,6 @@
 #include "runentry.h"
 
+#include "logwriter.h"
 #include "lumetra.h"
 
 #include <QCoreApplication>
@@ -22,23 +23,30 @@ void exitRoutine()
     }
 }
 
-int failedRun()
+int failedRun(QFile* console)
 {
     runController->abandonRun();
+    QString reason = runController->failureReason();
+    for (const QLatin1String prefix : {QLatin1String("lumetra: "), QLatin1String("ACCEL: ")}) {
+        if (reason.startsWith(prefix))
+            reason.remove(0, prefix.size());
+    }
+    const QString logPath = processLog->isOpen() ? processLog->fileName() : QStringLiteral("none");
+    writeLogLine(console, QStringLiteral("lumetra: %1 (log: %2)").arg(reason, logPath));
     return 1;
 }
 
 } // namespace
 
-int runChartJob(RunOptions options, QFile* log, QCoreApplication& app)
+int runChartJob(RunOptions options, QFile* log, QFile* console, QCoreApplication& app)
 {
     processLog = log;
-    runController = new lumetra(options.accelPath, log);
+    runController = new lumetra(options.accelPath, log, console);
     qAddPostRoutine(exitRoutine);
     QObject::connect(runController, SIGNAL(endCreateTiff()), &app, SLOT(quit()));
     if (!runController->startRun(options))
-        return failedRun();
+        return failedRun(console);
     if (!runController->generateTiff())
-        return failedRun();
+        return failedRun(console);
     return app.exec();
 }

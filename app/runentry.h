@@ -6,7 +6,9 @@
 class QCoreApplication;
 class QFile;
 
-// The run of an accepted command line; takes over the log file and returns the exit code.
-int runChartJob(RunOptions options, QFile* log, QCoreApplication& app);
+// The run of an accepted command line; takes over the log file and returns the
+// exit code. Every log line goes to the console too, and a failed run ends there
+// with one line that says why and where the log is.
+int runChartJob(RunOptions options, QFile* log, QFile* console, QCoreApplication& app);
 
 #endif

@@ -1,12 +1,14 @@
 #include "startup.h"
 
 #include "commandline.h"
+#include "logwriter.h"
 #include "runentry.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <csignal>
 
@@ -39,11 +41,25 @@ void ignoreFileSizeSignal()
 #endif
 }
 
-QFile* openLogFile()
+QFile* openLogFile(QFile* console)
 {
-    auto* log = new QFile(QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("lumetralog.txt"));
-    if (!log->open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qDebug("Error opening log file");
+    const QString beside = QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("lumetralog.txt");
+    auto* log = new QFile(beside);
+    if (log->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return log;
+    // Installed in a system folder and run by a user, the executable's folder is not writable.
+    const QString reason = log->errorString();
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!folder.isEmpty() && QDir().mkpath(folder)) {
+        log->setFileName(QDir(folder).filePath(QStringLiteral("lumetralog.txt")));
+        if (log->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            writeLogLine(console, QStringLiteral("lumetra: the log cannot be written beside the executable (%1: %2); "
+                                                 "it is written to %3")
+                                      .arg(beside, reason, log->fileName()));
+            return log;
+        }
+    }
+    qDebug("Error opening log file");
     return log;
 }
 
@@ -59,16 +75,40 @@ void printUsage(QFile* log)
 int run(int argc, char** argv, QCoreApplication& app)
 {
     ignoreFileSizeSignal();
-    const CommandLine commandLine(argumentWords(argc, argv));
-    QFile* log = openLogFile();
+    const QStringList words = argumentWords(argc, argv);
+    QFile out;
+    QFile console;
+    out.open(stdout, QIODevice::WriteOnly);
+    console.open(stderr, QIODevice::WriteOnly);
+    if (words == QStringList{QStringLiteral("--help")}) {
+        out.write(CommandLine::usageText().toLocal8Bit());
+        return 0;
+    }
+    if (words == QStringList{QStringLiteral("--version")}) {
+        out.write("lumetra " LUMETRA_VERSION "\n");
+        return 0;
+    }
+
+    const CommandLine commandLine(words);
+    QFile* log = openLogFile(&console);
     if (!commandLine.isComplete()) {
         printUsage(log);
+        QStringList missing;
+        for (const QString& option : CommandLine::optionWords()) {
+            if (!commandLine.has(option))
+                missing << option;
+        }
+        writeLogLine(&console, QStringLiteral("lumetra: %1 of %2 option values given; missing: %3 (log: %4)")
+                                   .arg(commandLine.valueCount())
+                                   .arg(CommandLine::RequiredValues)
+                                   .arg(missing.isEmpty() ? QStringLiteral("none") : missing.join(QLatin1Char(' ')),
+                                        log->fileName()));
         delete log;
         return 1;
     }
     RunOptions options = commandLine.options();
     options.undecodableArguments = undecodableArguments(argc, argv);
-    return runChartJob(options, log, app);
+    return runChartJob(options, log, &console, app);
 }
 
 } // namespace Startup

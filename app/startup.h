@@ -21,9 +21,11 @@ QHash<QString, QByteArray> undecodableArguments(int argc, char** argv);
 // run reports, instead of killing the process and leaving a temporary file behind.
 void ignoreFileSizeSignal();
 
-// "lumetralog.txt" beside the executable, truncated. Never null; when it cannot
-// be opened the file object stays closed and everything written to it is lost.
-QFile* openLogFile();
+// "lumetralog.txt" beside the executable, truncated, or, when that cannot be
+// written, in the user's data folder, which the console is told. Never null; when
+// neither can be opened the file object stays closed and everything written to it
+// is lost.
+QFile* openLogFile(QFile* console);
 
 // Emits the usage text on the debug channel and as the whole log, then closes the log.
 void printUsage(QFile* log);

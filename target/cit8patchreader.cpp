@@ -117,6 +117,21 @@ bool CIt8PatchReader::ReadMultiColour(int set, unsigned char* pixel) const
     return true;
 }
 
+int CIt8PatchReader::ChannelCount() const
+{
+    if (!m_multiColourFields.empty())
+        return static_cast<int>(m_multiColourFields.size());
+    if (m_rgb)
+        return kRgbChannels;
+    if (m_modelLetter == 0)
+        return 0;
+    const it8::FurtherChannels further = it8::furtherChannelsOf(m_modelLetter);
+    int channels = 4;
+    for (int i = 0; i < further.count; ++i)
+        channels = std::max(channels, further.fields[i].byteIndex + 1);
+    return channels;
+}
+
 std::string CIt8PatchReader::RequiredFields() const
 {
     std::vector<std::string> names;

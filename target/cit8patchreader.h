@@ -24,6 +24,10 @@ public:
     // read. Further channels are written only when all of them read.
     bool Read(int set, unsigned char* pixel) const;
 
+    // The channels the target's ink model or fields provide; 0 when each patch
+    // names its own model (ChannellID).
+    int ChannelCount() const;
+
     // The fields a patch needs, as a person reads them ("CMYK_C, CMYK_M, CMYK_Y and
     // CMYK_K").
     std::string RequiredFields() const;

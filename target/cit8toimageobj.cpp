@@ -142,6 +142,8 @@ long CIt8ToImageObj::ComputeLinearizationChart(long patchWidth, long patchHeight
     m_patchesPerRow = layout.patchesPerRow;
     m_totalPatchCount = layout.totalPatchCount;
     m_targetImageSize = static_cast<int32_t>(imageSize);
+    m_setCount = table->GetSetCount();
+    m_targetChannelCount = reader.ChannelCount();
     return 1;
 }
 

@@ -27,6 +27,10 @@ public:
     int GetTargetImageSize() const { return m_targetImageSize; }
     int GetTotalPatchCount() const { return m_totalPatchCount; }
     int GetPatchCountPerRow() const { return m_patchesPerRow; }
+    // The target's own sets and the channels its ink model or fields provide (0
+    // when every patch names its model), as the last successful computation read them.
+    int GetSetCount() const { return m_setCount; }
+    int GetTargetChannelCount() const { return m_targetChannelCount; }
 
     // Computes the image: patch blocks of patchWidth x patchHeight pixels, rows of
     // patchesPerRow patches (negative: from "LGOROWLENGTH"), bytesPerPixel channels.
@@ -51,6 +55,8 @@ private:
     int32_t m_patchesPerRow = 0;
     int32_t m_totalPatchCount = 0;
     int32_t m_targetImageSize = 0;
+    int32_t m_setCount = 0;
+    int32_t m_targetChannelCount = 0;
     QString m_errorText;
 };
 

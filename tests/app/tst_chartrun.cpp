@@ -54,6 +54,7 @@ protected:
             process.waitForFinished();
             return -1;
         }
+        standardError = QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
@@ -70,6 +71,7 @@ protected:
 
     QTemporaryDir work;
     QString executable;
+    QStringList standardError;
     QString it8;
     QString tiff;
     QMap<QString, QString> values{{"-it8", QString()},        {"-tiffoutput", QString()}, {"-patchperrow", "4"},
@@ -110,9 +112,9 @@ TEST_F(ChartRun, SuccessfulRunLogsEveryStepAndReleasesTheSdk)
         "Building color table from " + it8,
         "Colortable built.",
         "TotalPatchcount=12 PatchesPerRow=4 ColorTableSize48",
-        "TIFF generation successfully created",
         "Creating TIFF - width=602 height=566 resX=180 resY=180",
         "closing tiff",
+        "TIFF generation successfully created",
         "finished",
     };
     EXPECT_EQ(log(), expected);
@@ -151,6 +153,12 @@ TEST_P(ChartRunFailure, LogsWhyAndReleasesTheSdk)
     }
     EXPECT_EQ(exitCode, 1);
     EXPECT_EQ(lines.last(), QString::fromLatin1(c.lastLine)) << lines.join('\n').toStdString();
+    // The console ends with the driver's reason and where the log is.
+    const QString summary = standardError.value(standardError.size() - 1);
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("lumetra: ")) && summary.size() > 9
+                && summary.endsWith(QStringLiteral(" (log: %1)").arg(work.filePath(QStringLiteral("lumetralog.txt")))))
+        << summary.toStdString();
+    EXPECT_EQ(standardError.mid(0, lines.size()), lines);
     EXPECT_FALSE(lines.contains(QStringLiteral("finished")));
     EXPECT_FALSE(QFile::exists(tiff));
     const QStringList operations = sim.operations();
@@ -329,6 +337,48 @@ TEST_F(ChartRun, PathsTheFileSystemCannotSpellAreRefusedBeforeTheSdk)
     EXPECT_TRUE(onlyTheInputsAreLeft(work));
 }
 
+TEST_F(ChartRun, WhatCanBeCheckedWithoutThePrinterIsCheckedFirst)
+{
+    struct CheckCase
+    {
+        const char* option;
+        QString value;
+        QString refusal;
+    };
+    const QString missingTarget = work.filePath(QStringLiteral("absent.it8"));
+    const QString missingFolder = work.filePath(QStringLiteral("absent"));
+    const CheckCase cases[] = {
+        {"-it8", missingTarget, "lumetra: the target " + missingTarget + " does not exist"},
+        {"-tiffoutput", missingFolder + "/chart.tif",
+         "lumetra: the folder " + missingFolder + " of -tiffoutput does not exist"},
+    };
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.option);
+        useFiles();
+        values[c.option] = c.value;
+        SimFolder sim;
+        EXPECT_EQ(run(options(sim.path())), 1);
+        EXPECT_EQ(log().last(), c.refusal) << log().join('\n').toStdString();
+        EXPECT_TRUE(sim.operations().isEmpty()) << "the SDK was not loaded";
+    }
+}
+
+TEST_F(ChartRun, OptionsThatDisagreeWithTheTargetAreNamedAndTheRunGoesOn)
+{
+    useFiles();
+    values["-numcolor"] = "6";
+    values["-numpatch"] = "99";
+    SimFolder sim;
+    ASSERT_EQ(run(options(sim.path())), 0);
+    const QStringList lines = log();
+    EXPECT_EQ(lines.mid(13, 2),
+              QStringList({"lumetra: warning: -numcolor 6, but the target provides 4 channels; the chart has 6, the "
+                           "last 2 stay empty",
+                           "lumetra: warning: -numpatch 99, but the target holds 10 patches; the chart takes the "
+                           "target's"}));
+    EXPECT_EQ(lines.value(15), "Library Path " + sim.filePath("libACCEL.so"));
+}
+
 TEST_F(ChartRun, ATargetThatIsNoRegularFileIsRefusedWithoutReadingIt)
 {
     const QString fifo = work.filePath(QStringLiteral("target.fifo"));
@@ -338,8 +388,9 @@ TEST_F(ChartRun, ATargetThatIsNoRegularFileIsRefusedWithoutReadingIt)
     SimFolder sim;
     EXPECT_EQ(run(options(sim.path())), 1);
     const QStringList lines = log();
-    EXPECT_TRUE(lines.contains(fifo + QStringLiteral(": not a regular file"))) << lines.join('\n').toStdString();
-    EXPECT_FALSE(sim.operations().contains(QStringLiteral("CreateChart")));
+    EXPECT_EQ(lines.last(), QStringLiteral("lumetra: ") + fifo + QStringLiteral(": not a regular file"))
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(sim.operations().isEmpty()) << "the SDK was not loaded";
     EXPECT_FALSE(QFile::exists(tiff));
 }
 
@@ -439,14 +490,12 @@ TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
     // More sets than the header declares: no chart, and the reason in the log.
     QFile::remove(tiff);
     values["-it8"] = shared.filePath(QStringLiteral("hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt"));
-    EXPECT_EQ(run(options(sim.path())), 1);
-    const QStringList lines = log();
-    const int refusal = lines.indexOf(QStringLiteral("Could not generate the color table from the it8 file."));
-    ASSERT_GE(refusal, 0) << lines.join('\n').toStdString();
-    EXPECT_EQ(lines.value(refusal + 1),
-              values["-it8"] + QStringLiteral(": the data holds 3534 complete sets, NUMBER_OF_SETS declares 1624"));
+    SimFolder untouched;
+    EXPECT_EQ(run(options(untouched.path())), 1);
+    EXPECT_EQ(log().last(), QStringLiteral("lumetra: ") + values["-it8"]
+                                + QStringLiteral(": the data holds 3534 complete sets, NUMBER_OF_SETS declares 1624"));
     EXPECT_FALSE(QFile::exists(tiff));
-    EXPECT_FALSE(sim.operations().contains(QStringLiteral("CreateChart")));
+    EXPECT_TRUE(untouched.operations().isEmpty()) << "the SDK was not loaded";
 }
 
 } // namespace

@@ -130,27 +130,28 @@ TEST_F(CIt8ToImageObjTest, WritesTheChannelsOfEachInkModel)
     struct ModelCase
     {
         QByteArray header;
+        int modelChannels; // what the model provides
         int channels;
         Bytes further; // bytes 4 and up
     };
     const ModelCase cases[] = {
-        {"INK_MODEL CMYK", 11, {0, 0, 0, 0, 0, 0, 0}},
-        {"", 11, {0, 0, 0, 0, 0, 0, 0}},
-        {"INK_MODEL Hexachrome", 11, {0, 0, 0, 0, 0, 0, 0}},
-        {"INK_MODEL CMYKcm", 11, {127, 153, 0, 0, 0, 0, 0}},
-        {"INK_MODEL 'cmykCM'", 11, {127, 153, 0, 0, 0, 0, 0}},
-        {"INK_MODEL CMYKcmk", 11, {127, 153, 178, 0, 0, 0, 0}},
-        {"INK_MODEL CMYKcmkn", 11, {127, 153, 178, 204, 0, 0, 0}},
-        {"INK_MODEL CMYKcmknRGB", 11, {127, 153, 178, 204, 229, 254, 12}},
-        {"INK_MODEL CMYKmknRGB", 11, {153, 178, 204, 229, 254, 12, 0}},
-        {"INK_MODEL CMYKmknRGBG", 11, {153, 178, 204, 229, 254, 12, 63}},
-        {"INK_MODEL CMYKmknRGBM", 11, {153, 178, 204, 229, 254, 12, 63}},
-        {"INK_MODEL CMYKcmknOG", 11, {127, 153, 178, 204, 38, 254, 0}},
-        {"INK_MODEL CMYKcmOG", 11, {127, 153, 0, 0, 38, 254, 0}},
-        {"INK_MODEL CMYKcmOG", 10, {127, 153, 0, 0, 38, 254}},
-        {"INK_MODEL CMYKkRGB", 11, {0, 0, 178, 0, 229, 254, 12}},
-        {"INK_MODEL CMYKRB", 11, {0, 0, 178, 0, 229, 0, 12}},
-        {"INK_MODEL CMYKcmkn", 4, {}},
+        {"INK_MODEL CMYK", 4, 11, {0, 0, 0, 0, 0, 0, 0}},
+        {"", 4, 11, {0, 0, 0, 0, 0, 0, 0}},
+        {"INK_MODEL Hexachrome", 4, 11, {0, 0, 0, 0, 0, 0, 0}},
+        {"INK_MODEL CMYKcm", 6, 11, {127, 153, 0, 0, 0, 0, 0}},
+        {"INK_MODEL 'cmykCM'", 6, 11, {127, 153, 0, 0, 0, 0, 0}},
+        {"INK_MODEL CMYKcmk", 7, 11, {127, 153, 178, 0, 0, 0, 0}},
+        {"INK_MODEL CMYKcmkn", 8, 11, {127, 153, 178, 204, 0, 0, 0}},
+        {"INK_MODEL CMYKcmknRGB", 11, 11, {127, 153, 178, 204, 229, 254, 12}},
+        {"INK_MODEL CMYKmknRGB", 10, 11, {153, 178, 204, 229, 254, 12, 0}},
+        {"INK_MODEL CMYKmknRGBG", 11, 11, {153, 178, 204, 229, 254, 12, 63}},
+        {"INK_MODEL CMYKmknRGBM", 11, 11, {153, 178, 204, 229, 254, 12, 63}},
+        {"INK_MODEL CMYKcmknOG", 10, 11, {127, 153, 178, 204, 38, 254, 0}},
+        {"INK_MODEL CMYKcmOG", 10, 11, {127, 153, 0, 0, 38, 254, 0}},
+        {"INK_MODEL CMYKcmOG", 10, 10, {127, 153, 0, 0, 38, 254}},
+        {"INK_MODEL CMYKkRGB", 11, 11, {0, 0, 178, 0, 229, 254, 12}},
+        {"INK_MODEL CMYKRB", 11, 11, {0, 0, 178, 0, 229, 0, 12}},
+        {"INK_MODEL CMYKcmkn", 8, 4, {}},
     };
     for (const ModelCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.header.constData() << ", " << c.channels << " channels");
@@ -160,6 +161,8 @@ TEST_F(CIt8ToImageObjTest, WritesTheChannelsOfEachInkModel)
         Bytes expected{25, 51, 76, 102};
         expected.insert(expected.end(), c.further.begin(), c.further.end());
         EXPECT_EQ(pixelAt(*image, 1, c.channels, 0, 0), expected);
+        EXPECT_EQ(image->GetTargetChannelCount(), c.modelChannels);
+        EXPECT_EQ(image->GetSetCount(), 1);
     }
 }
 
@@ -271,6 +274,21 @@ TEST_F(CIt8ToImageObjTest, ReadsMultiColourChannelFieldsInTheirOwnOrder)
         if (!c.expected.empty()) {
             EXPECT_EQ(pixelAt(*image, 1, c.channels, 0, 0), c.expected);
         }
+    }
+}
+
+TEST_F(CIt8ToImageObjTest, CountsTheChannelsTheTargetProvides)
+{
+    const std::pair<QByteArray, int> cases[] = {
+        {target("INK_MODEL RGB", "SAMPLE_ID RGB_R RGB_G RGB_B", {"P0 1 2 3"}), 3},
+        {target("", "SAMPLE_ID 5CLR_1 5CLR_2 5CLR_3 5CLR_4 5CLR_5", {"P0 1 2 3 4 5"}), 5},
+        {target("", kCmykFields + " ChannellID", {"P0 1 2 3 4 B"}), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.constData());
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, c.first, 1, 4), 1);
+        EXPECT_EQ(image->GetTargetChannelCount(), c.second);
     }
 }
 
