@@ -1,5 +1,6 @@
 // Whole chart runs of the lumetra executable against the printer simulator.
 #include "ctiffimg.h"
+#include "processoutput.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,8 @@ protected:
             process.waitForFinished();
             return -1;
         }
-        standardError = QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        standardError = QString::fromLocal8Bit(withoutSanitizerReport(process.readAllStandardError()))
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 

@@ -1,6 +1,7 @@
 // The lumetra executable as a user runs it: each test copies it into a fresh
 // folder, since the log file is written beside the executable.
 #include "commandline.h"
+#include "../support/processoutput.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ protected:
             process.kill();
             return -1;
         }
-        standardError = process.readAllStandardError();
+        standardError = withoutSanitizerReport(process.readAllStandardError());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
     }
 
