@@ -33,6 +33,7 @@ const NumberOption numberOptions[] = {
     {"-mode", &MeasureOptions::mode, IntMin, IntMax, "document mode"},
     {"-timeout", &MeasureOptions::timeoutSeconds, 1, MeasureCommandLine::MaxTimeoutSeconds,
      "seconds to wait for each page to end"},
+    {"-verbose", &MeasureOptions::verbose, 0, 1, "1: log the measurement set-up of each page"},
 };
 
 const char prefixWord[] = "-prefix";

@@ -31,10 +31,13 @@ int main(int argc, char** argv)
         if (refusal.isEmpty())
             refusal = options.run.undecodablePathRefusal(path.first, path.second);
     }
+    // Before the SDK is loaded: a target that cannot be measured leaves the printer untouched.
+    if (refusal.isEmpty())
+        refusal = options.layOutTarget();
     if (!refusal.isEmpty()) {
         err.write(QStringLiteral("lumetra-measure: %1\n").arg(refusal).toLocal8Bit());
         return 1;
     }
-    MeasureRun run(commandLine.options(), stdout, stderr);
+    MeasureRun run(options, stdout, stderr);
     return run.exec();
 }

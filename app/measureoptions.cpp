@@ -4,6 +4,7 @@
 #include "accelparams_st.h"
 #include "measure.h"
 #include "measureproperty.h"
+#include "targetlayout.h"
 
 namespace {
 
@@ -18,15 +19,28 @@ QVariant lengthRecord(int millimetres)
 
 } // namespace
 
+QString MeasureOptions::layOutTarget()
+{
+    const TargetLayout target(run);
+    if (!target.refusal().isEmpty())
+        return target.refusal();
+    // Unlike a chart, a measurement cannot take the target's count instead: the patches would not match.
+    if (target.setCount() != run.numPatch)
+        return QStringLiteral("-numpatch %1, but the target holds %2 patches").arg(run.numPatch).arg(target.setCount());
+    patchesPerRow = target.patchesPerRow();
+    totalPatchCount = target.totalPatchCount();
+    return QString();
+}
+
 PropertyMap MeasureOptions::jobMap() const
 {
     accelParams_st page;
     page.setIt8FilePath(run.it8File);
-    page.setPatchCountPerRow(run.patchPerRow);
+    page.setPatchCountPerRow(patchesPerRow);
     page.setPatchSizeX(Measure(Measure::Millimetre, run.patchSizeX));
     page.setPatchSizeY(Measure(Measure::Millimetre, run.patchSizeY));
     page.setNumChannels(run.numColor);
-    page.setTotalPatchCount(run.numPatch);
+    page.setTotalPatchCount(totalPatchCount);
 
     PropertyMap values;
     page.toMap(values, eSaveValues);

@@ -28,6 +28,16 @@ struct MeasureOptions
     // Empty: the current directory.
     QString dataFolder;
     int timeoutSeconds = 600;
+    // 1: the log keeps the driver's dump of each page's measurement set-up.
+    int verbose = 0;
+    // The page as the target lays it out (layOutTarget): its patches per row and
+    // all the patches of its rows, the padding of the last row included.
+    int patchesPerRow = 0;
+    int totalPatchCount = 0;
+
+    // Reads the target as the chart does and lays the pages out from it; empty
+    // when the pages can be measured, else why not.
+    QString layOutTarget();
 
     // The job of `pages` pages built alike, in the property-map form the
     // instrument reads; what a page has no setter for travels through its map.

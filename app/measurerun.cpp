@@ -3,6 +3,7 @@
 #include "logwriter.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdlib>
@@ -12,6 +13,16 @@ namespace {
 // After a time-out the release of the SDK gets this long before the process
 // ends without it: a release takes a few quick calls, a stuck SDK forever.
 constexpr std::chrono::seconds ReleaseAllowance(2);
+
+// The driver dumps each page's measurement record as it sets the page up: a
+// line per field, of use when a page is measured wrong, noise otherwise.
+bool isSetupDump(const QString& line)
+{
+    static const QRegularExpression dump(QStringLiteral(
+        "^(MeasureType|mCalibration|mPatchCountX|mPatchCountY|TakeUp|mPatchSizeWidth|mPatchSizeHeight|OffsetY|"
+        "mStartPositionX|mStartPositionY|mchartType|mUVFilter|mM0) -?\\d+$"));
+    return dump.match(line).hasMatch();
+}
 
 } // namespace
 
@@ -99,6 +110,7 @@ int MeasureRun::exec()
     }
     release();
     m_watchdog.disarm();
+    writeSummary();
     return measured ? 0 : 1;
 }
 
@@ -142,7 +154,11 @@ bool MeasureRun::measurePages()
             if (!connectInstrument())
                 return false;
         }
-        if (!measurePage(page))
+        m_page = page;
+        const bool measured = measurePage(page);
+        ++(measured ? m_pagesDone : m_pagesFailed);
+        writeEvent(measured ? QStringLiteral("done") : QStringLiteral("failed"));
+        if (!measured)
             return false;
     }
     return true;
@@ -158,6 +174,7 @@ bool MeasureRun::measurePage(int page)
         fail(QStringLiteral("page %1 could not be started").arg(page));
         return false;
     }
+    writeEvent(QStringLiteral("printing"));
     m_instrument.EndPrint(0);
     guard(page);
     if (!m_pageEnded) {
@@ -184,12 +201,13 @@ bool MeasureRun::measurePage(int page)
 
 void MeasureRun::writeLog(const QString& line)
 {
-    writeLine(m_err, line);
+    if (m_options.verbose == 1 || !isSetupDump(line))
+        writeLine(m_err, line);
 }
 
 void MeasureRun::writeProgress(const QString& text)
 {
-    writeLine(m_out, text);
+    writeEvent(QStringLiteral("measuring %1").arg(text));
 }
 
 void MeasureRun::takeDataFile(const QString& path)
@@ -198,7 +216,8 @@ void MeasureRun::takeDataFile(const QString& path)
     if (path.isEmpty())
         return;
     ++m_pageDataFiles;
-    writeLine(m_out, path);
+    ++m_dataFiles;
+    writeEvent(QStringLiteral("data in %1").arg(path));
 }
 
 void MeasureRun::endPage(bool success)
@@ -213,6 +232,20 @@ void MeasureRun::endPage(bool success)
 void MeasureRun::fail(const QString& why)
 {
     writeLine(m_err, QStringLiteral("lumetra-measure: %1").arg(why));
+}
+
+void MeasureRun::writeEvent(const QString& event)
+{
+    writeLine(m_out, QStringLiteral("page %1 of %2: %3").arg(m_page + 1).arg(m_options.pages).arg(event));
+}
+
+void MeasureRun::writeSummary()
+{
+    writeLine(m_out, QStringLiteral("done: %1 of %2 pages, failed: %3, data files written: %4")
+                         .arg(m_pagesDone)
+                         .arg(m_options.pages)
+                         .arg(m_pagesFailed)
+                         .arg(m_dataFiles));
 }
 
 void MeasureRun::writeLine(QFile& file, const QString& line)

@@ -50,7 +50,8 @@ private:
 
 // A run of lumetra-measure: sets the instrument up, measures the job's pages one
 // after the other, each in a document of its own, and releases the SDK. Log
-// lines go to `err`; progress texts and data file paths to `out`; one per line.
+// lines go to `err`; to `out` one line per event of a page, as it happens, and
+// a summary at the end.
 class MeasureRun : public QObject
 {
     Q_OBJECT
@@ -76,6 +77,9 @@ private:
     void guard(int page);
     void release();
     void fail(const QString& why);
+    // One line of `out` about the current page, which it names 1-based.
+    void writeEvent(const QString& event);
+    void writeSummary();
     static void writeLine(QFile& file, const QString& line);
 
     MeasureOptions m_options;
@@ -84,6 +88,10 @@ private:
     Watchdog m_watchdog;
     accelInstrument m_instrument;
     QEventLoop m_pageWait;
+    int m_page = 0;
+    int m_pagesDone = 0;
+    int m_pagesFailed = 0;
+    int m_dataFiles = 0;
     bool m_pageEnded = false;
     bool m_pageSucceeded = false;
     int m_pageDataFiles = 0;

@@ -1,6 +1,6 @@
 #include "runpreflight.h"
 
-#include "cit8toimageobj.h"
+#include "targetlayout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,17 +14,12 @@ RunPreflight::RunPreflight(const RunOptions& options)
 
 void RunPreflight::checkTarget(const RunOptions& options)
 {
-    const QFileInfo target(options.it8File);
-    if (!target.exists()) {
-        m_refusal = QStringLiteral("lumetra: the target %1 does not exist").arg(target.absoluteFilePath());
+    const TargetLayout target(options);
+    if (!target.refusal().isEmpty()) {
+        m_refusal = QStringLiteral("lumetra: %1").arg(target.refusal());
         return;
     }
-    CIt8ToImageObj table(options.it8File);
-    if (table.ComputeLinearizationChart(1, 1, options.patchPerRow, options.numColor) == 0) {
-        m_refusal = QStringLiteral("lumetra: %1").arg(table.GetErrorText());
-        return;
-    }
-    const int channels = table.GetTargetChannelCount();
+    const int channels = target.channelCount();
     if (channels > 0 && channels != options.numColor)
         m_warnings << QStringLiteral("lumetra: warning: -numcolor %1, but the target provides %2 channels; the chart "
                                      "has %1, %3")
@@ -34,11 +29,11 @@ void RunPreflight::checkTarget(const RunOptions& options)
                                                                  .arg(channels - options.numColor)
                                                            : QStringLiteral("the last %1 stay empty")
                                                                  .arg(options.numColor - channels));
-    if (table.GetSetCount() != options.numPatch)
+    if (target.setCount() != options.numPatch)
         m_warnings << QStringLiteral("lumetra: warning: -numpatch %1, but the target holds %2 patches; the chart "
                                      "takes the target's")
                           .arg(options.numPatch)
-                          .arg(table.GetSetCount());
+                          .arg(target.setCount());
 }
 
 void RunPreflight::checkOutputFolder(const RunOptions& options)

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds lumetra and the printer simulator, then runs the main job: the bundled
+# Builds lumetra, lumetra-measure and the printer simulator, then runs the main job: the bundled
 # six-ink sample target becomes a chart TIFF. Usage: scripts/run-demo.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${1:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target lumetra accelsim
+cmake --build "$build" -j"$(nproc)" --target lumetra lumetra-measure accelsim
 chart="$PWD/$build/demo-chart.tif"
 "$build/bin/lumetra" -accellpath "$PWD/$build/accel-sim" -it8 "$PWD/samples/demo_cmykcm.it8" -tiffoutput "$chart" \
     -patchperrow 8 -patchsizex 8 -patchsizey 6 -papersizex 320 -papersizey 450 \

@@ -201,7 +201,7 @@ const std::vector<std::string>& Scenario::operationNames()
     return names;
 }
 
-std::vector<StatusStep> Scenario::defaultSteps()
+std::vector<StatusStep> Scenario::defaultSteps(int32_t endCode)
 {
     std::vector<StatusStep> steps(5);
     steps[0].code = 0x100;
@@ -211,7 +211,7 @@ std::vector<StatusStep> Scenario::defaultSteps()
     steps[2].percent = 100;
     steps[3].code = 0x520;
     steps[3].dataCount = 1;
-    steps[4].code = 0x580;
+    steps[4].code = endCode;
     return steps;
 }
 
@@ -275,7 +275,7 @@ bool Scenario::parseLine(const std::string& key, const std::string& value, std::
             error = "file name expected";
         traceFile = value;
     } else if (key == "page.default") {
-        parseSteps(value, m_defaultPage, error);
+        parseSteps(value, m_defaultPage.emplace(), error);
     } else if (key.compare(0, 5, "page.") == 0) {
         int32_t page = 0;
         if (!parseInt32(key.substr(5), page) || page < 1)
@@ -295,10 +295,17 @@ bool Scenario::parseLine(const std::string& key, const std::string& value, std::
     return error.empty();
 }
 
-const std::vector<StatusStep>& Scenario::stepsForPage(int32_t page) const
+const std::vector<StatusStep>& Scenario::stepsForPage(int32_t page, bool dataEndsPage) const
 {
+    // A document mode other than 0 ignores a 0x580 right after the data of the same page.
+    static const std::vector<StatusStep> endedByData = defaultSteps(0x580);
+    static const std::vector<StatusStep> endedByCompletion = defaultSteps(0x800);
     const auto found = m_pages.find(page);
-    return found != m_pages.end() ? found->second : m_defaultPage;
+    if (found != m_pages.end())
+        return found->second;
+    if (m_defaultPage)
+        return *m_defaultPage;
+    return dataEndsPage ? endedByData : endedByCompletion;
 }
 
 uint32_t Scenario::faultFor(const std::string& operation, int64_t callNumber) const

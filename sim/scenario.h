@@ -68,7 +68,9 @@ struct Scenario
     bool load(const std::string& path, std::string& error);
     bool parse(std::istream& in, std::string& error);
 
-    const std::vector<StatusStep>& stepsForPage(int32_t page) const;
+    // dataEndsPage: the document was started in the driver's document mode 0,
+    // where the data of a page ends it; otherwise the default ends it with 0x800.
+    const std::vector<StatusStep>& stepsForPage(int32_t page, bool dataEndsPage) const;
     // The code the callNumber-th call of operation must fail with, or 0.
     uint32_t faultFor(const std::string& operation, int64_t callNumber) const;
 
@@ -83,11 +85,11 @@ struct Scenario
 private:
     bool parseLine(const std::string& key, const std::string& value, std::string& error);
 
-    std::vector<StatusStep> m_defaultPage = defaultSteps();
+    std::optional<std::vector<StatusStep>> m_defaultPage; // page.default; none = defaultSteps()
     std::map<int32_t, std::vector<StatusStep>> m_pages;
     std::map<std::string, Fault> m_faults;
 
-    static std::vector<StatusStep> defaultSteps();
+    static std::vector<StatusStep> defaultSteps(int32_t endCode);
 };
 
 #endif

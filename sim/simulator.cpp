@@ -448,6 +448,7 @@ uint32_t Simulator::startDoc(AccelHandle h, int32_t doc, const void* record)
     if (const uint32_t f = fault(c.r))
         return refuse(c.r, f, "scenario fault");
     c.d->state = DocState::Started;
+    c.d->dataEndsPage = rec->mModeA == 1 && rec->mModeB == 1 && rec->mModeC == 0;
     return accept(c.r);
 }
 
@@ -591,7 +592,7 @@ uint32_t Simulator::measurePage(AccelHandle h, int32_t doc, const void* dryingLi
     PageData& page = c.d->pages[rec->mPageNumber];
     page.patchCount = int32_t(patches);
     page.dataCount = 0;
-    c.d->player->enqueue(rec->mPageNumber, m_scenario.stepsForPage(rec->mPageNumber));
+    c.d->player->enqueue(rec->mPageNumber, m_scenario.stepsForPage(rec->mPageNumber, c.d->dataEndsPage));
     return accept(c.r);
 }
 

@@ -81,6 +81,7 @@ private:
         bool labelOpen = false;
         int64_t labelBytes = 0;
         bool charting = false;
+        bool dataEndsPage = true; // started with the driver's document mode 0 (modes 1,1,0)
         AccelStatusCallback callback = nullptr;
         void* user = nullptr;
         JobStatusRecord status = {};

@@ -18,11 +18,19 @@ struct Outcome
     QString err;
 };
 
-// A run with every required option, then extra, less the option dropped (and its value);
+// The target of every run: 20 sets, two rows of the default 10 per row.
+QString writeTwentyPatches(const SimFolder& sim)
+{
+    return writeTarget(sim.filePath(QStringLiteral("t.it8")), QStringLiteral("CMYK"),
+                       {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K"}, 20);
+}
+
+// A run with every required option, then extra (later words win), less the option dropped (and its value);
 // a run still going after waitMs is killed and has no outcome.
 Outcome measure(const SimFolder& sim, const QStringList& extra, const QString& dropped = QString(),
                 int waitMs = 120000)
 {
+    writeTwentyPatches(sim);
     QStringList arguments = QStringList{"-accellpath", sim.path(), "-it8", "t.it8", "-patchperrow", "10",
                                               "-patchsizex", "8", "-patchsizey", "6", "-papersizex", "320",
                                               "-papersizey", "450", "-numcolor", "4", "-numpatch", "20",
@@ -46,9 +54,9 @@ Outcome measure(const SimFolder& sim, const QStringList& extra, const QString& d
     return outcome;
 }
 
-QByteArray simulatedBlock(int page)
+QByteArray simulatedBlock(int page, int32_t patches = 20)
 {
-    const std::vector<uint8_t> bytes = MeasurementData::block(page, 0, 20);
+    const std::vector<uint8_t> bytes = MeasurementData::block(page, 0, patches);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
@@ -58,6 +66,15 @@ QByteArray fileContent(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// The events of a page that ends well, its data file in folder.
+QStringList measuredPage(int page, int pages, const QString& folder, const QString& prefix)
+{
+    const QString name = QStringLiteral("page %1 of %2: ").arg(page).arg(pages);
+    return {name + "printing", name + "measuring 50 %", name + "measuring 100 %",
+            name + "data in " + QDir(folder).filePath(QStringLiteral("meas_%1_%2.tmp").arg(prefix).arg(page - 1)),
+            name + "done"};
+}
+
 TEST(MeasurementProcess, TwoPagesLeaveTheirDataFiles)
 {
     SimFolder sim;
@@ -65,14 +82,83 @@ TEST(MeasurementProcess, TwoPagesLeaveTheirDataFiles)
     ASSERT_TRUE(sim.isValid() && data.isValid());
     const Outcome outcome = measure(sim, {"-pages", "2", "-prefix", "e2e", "-datafolder", data.path()});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    const QString first = QDir(data.path()).filePath(QStringLiteral("meas_e2e_0.tmp"));
-    const QString second = QDir(data.path()).filePath(QStringLiteral("meas_e2e_1.tmp"));
-    EXPECT_EQ(outcome.out, QStringList({"50 %", "100 %", first, "50 %", "100 %", second}));
-    EXPECT_EQ(fileContent(first), simulatedBlock(1));
-    EXPECT_EQ(fileContent(second), simulatedBlock(2));
+    EXPECT_EQ(outcome.out, measuredPage(1, 2, data.path(), "e2e") + measuredPage(2, 2, data.path(), "e2e")
+                               + QStringList{"done: 2 of 2 pages, failed: 0, data files written: 2"});
+    EXPECT_EQ(fileContent(QDir(data.path()).filePath("meas_e2e_0.tmp")), simulatedBlock(1));
+    EXPECT_EQ(fileContent(QDir(data.path()).filePath("meas_e2e_1.tmp")), simulatedBlock(2));
     EXPECT_TRUE(outcome.err.startsWith("Library Path ")) << "log lines go to standard error";
     EXPECT_EQ(sim.operations().mid(sim.operations().size() - 3),
               QStringList({"Close", "Terminate", "LoadLibraryTerminate"}));
+}
+
+TEST(MeasurementProcess, AFailedPageEndsTheEventsAndIsCounted)
+{
+    SimFolder sim("page.2 = 0xb10");
+    ASSERT_TRUE(sim.isValid());
+    const Outcome outcome = measure(sim, {"-pages", "3"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    const QStringList failed = {"page 2 of 3: printing", "page 2 of 3: failed",
+                                "done: 1 of 3 pages, failed: 1, data files written: 1"};
+    EXPECT_EQ(outcome.out, measuredPage(1, 3, sim.path(), QString()) + failed);
+}
+
+class MeasurementProcessMode : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(MeasurementProcessMode, EveryDocumentModeEndsItsPages)
+{
+    SimFolder sim;
+    ASSERT_TRUE(sim.isValid());
+    const Outcome outcome = measure(sim, {"-pages", "2", "-mode", GetParam(), "-timeout", "20"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out.last(), "done: 2 of 2 pages, failed: 0, data files written: 2");
+    EXPECT_EQ(fileContent(sim.filePath("meas__0.tmp")), simulatedBlock(1));
+    EXPECT_EQ(fileContent(sim.filePath("meas__1.tmp")), simulatedBlock(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MeasurementProcessMode, ::testing::Values("0", "1", "2"));
+
+// The driver's dump of the measurement record, as the default page of two rows of 10 gives it.
+const QString setupDump = QStringLiteral("mPatchCountX 10\nmPatchCountY 2\n");
+
+TEST(MeasurementProcess, TheSetUpDumpIsLoggedOnlyWhenVerbose)
+{
+    SimFolder sim;
+    ASSERT_TRUE(sim.isValid());
+    const Outcome quiet = measure(sim, {});
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.err.toStdString();
+    EXPECT_FALSE(quiet.err.contains("mPatchCount")) << quiet.err.toStdString();
+    EXPECT_TRUE(quiet.err.contains("\nit8 data file t.it8\n")) << "the other lines stay";
+    const Outcome verbose = measure(sim, {"-verbose", "1"});
+    ASSERT_EQ(verbose.exitCode, 0) << verbose.err.toStdString();
+    EXPECT_TRUE(verbose.err.contains(setupDump)) << verbose.err.toStdString();
+    EXPECT_EQ(verbose.out, quiet.out);
+}
+
+TEST(MeasurementProcess, ThePageIsLaidOutAsTheTargetsChart)
+{
+    SimFolder sim;
+    ASSERT_TRUE(sim.isValid());
+    // Eight per row: 20 patches fill three rows, the last one padded.
+    const Outcome outcome = measure(sim, {"-patchperrow", "8", "-verbose", "1"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains("mPatchCountX 8\nmPatchCountY 3\n")) << outcome.err.toStdString();
+    EXPECT_EQ(fileContent(sim.filePath("meas__0.tmp")), simulatedBlock(1, 24));
+}
+
+TEST(MeasurementProcess, Fogra51MeasuresEveryRowOfThirty)
+{
+    const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
+    if (!shared.exists())
+        GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS;
+    SimFolder sim;
+    ASSERT_TRUE(sim.isValid());
+    const Outcome outcome = measure(sim, {"-it8", shared.filePath("hamzafer_FOGRA51.txt"), "-patchperrow", "30",
+                                          "-patchsizex", "6", "-numpatch", "1617", "-verbose", "1"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains("mPatchCountX 30\nmPatchCountY 54\n")) << outcome.err.toStdString();
+    EXPECT_EQ(fileContent(sim.filePath("meas__0.tmp")), simulatedBlock(1, 1620));
 }
 
 struct FailureCase
@@ -135,6 +221,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "lumetra-measure: the instrument could not be set up"}},
         FailureCase{"refusedValue", QString(), {"-pages", "0"}, {},
                     {"lumetra-measure: Invalid option -pages 0: the value must lie between 1 and 10000"}},
+        FailureCase{"patchCountOtherThanTheTargets", QString(), {"-numpatch", "21"}, {},
+                    {"lumetra-measure: -numpatch 21, but the target holds 20 patches"}},
+        FailureCase{"missingTarget", QString(), {"-it8", "/nonexistent/none.it8"}, {},
+                    {"lumetra-measure: the target /nonexistent/none.it8 does not exist"}},
         FailureCase{"missingOption", QString(), {}, "-prnmodel",
                     {"lumetra-measure: missing -prnmodel", "lumetra-measure usage "}}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
