@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, tests, benchmarks and fuzzers need, only when missing.
+# Usage: scripts/install-deps.sh [--run-only]
 set -euo pipefail
 
-packages=(cmake make g++ clang libclang-rt-14-dev qtbase5-dev libtiff-dev libtiff-tools
-          libgtest-dev libbenchmark-dev)
+# --run-only: what building and running the tools needs, without tests, benchmarks and fuzzers.
+packages=(cmake make g++ qtbase5-dev libtiff-dev)
+if [ "${1:-}" != "--run-only" ]; then
+    packages+=(clang libclang-rt-14-dev libtiff-tools libgtest-dev libbenchmark-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
