@@ -117,8 +117,6 @@ TEST_P(MeasurementProcessMode, EveryDocumentModeEndsItsPages)
     EXPECT_EQ(fileContent(sim.filePath("meas__1.tmp")), simulatedBlock(2));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, MeasurementProcessMode, ::testing::Values("0", "1", "2"));
-
 // The driver's dump of the measurement record, as the default page of two rows of 10 gives it.
 const QString setupDump = QStringLiteral("mPatchCountX 10\nmPatchCountY 2\n");
 
@@ -147,7 +145,7 @@ TEST(MeasurementProcess, ThePageIsLaidOutAsTheTargetsChart)
     EXPECT_EQ(fileContent(sim.filePath("meas__0.tmp")), simulatedBlock(1, 24));
 }
 
-TEST(MeasurementProcess, Fogra51MeasuresEveryRowOfThirty)
+TEST_P(MeasurementProcessMode, Fogra51MeasuresEveryRowOfThirty)
 {
     const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
     if (!shared.exists())
@@ -155,11 +153,14 @@ TEST(MeasurementProcess, Fogra51MeasuresEveryRowOfThirty)
     SimFolder sim;
     ASSERT_TRUE(sim.isValid());
     const Outcome outcome = measure(sim, {"-it8", shared.filePath("hamzafer_FOGRA51.txt"), "-patchperrow", "30",
-                                          "-patchsizex", "6", "-numpatch", "1617", "-verbose", "1"});
+                                          "-patchsizex", "6", "-numpatch", "1617", "-verbose", "1", "-mode",
+                                          GetParam(), "-timeout", "20"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_TRUE(outcome.err.contains("mPatchCountX 30\nmPatchCountY 54\n")) << outcome.err.toStdString();
     EXPECT_EQ(fileContent(sim.filePath("meas__0.tmp")), simulatedBlock(1, 1620));
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, MeasurementProcessMode, ::testing::Values("0", "1", "2"));
 
 struct FailureCase
 {
