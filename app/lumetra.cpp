@@ -6,13 +6,7 @@
 #include "runpreflight.h"
 
 #include "accelmeasparams_st.h"
-#include "accelparams_st.h"
-#include "measure.h"
-
-
-namespace {
-constexpr unsigned long Millimetre = 3;
-} // namespace
+#include "accelsetup.h"
 
 lumetra::lumetra(const QString& accelPath, QIODevice* log, QIODevice* console)
     : m_instrument(new accelInstrument(accelPath))
@@ -45,25 +39,13 @@ bool lumetra::startRun(RunOptions options)
         writeLog(warning);
 
     accelMeasParams_st job;
-    auto* page = new accelParams_st;
-    job.setPageHeight(Measure(Millimetre, options.paperSizeY));
-    job.setPageWidth(Measure(Millimetre, options.paperSizeX));
-    page->setIt8FilePath(options.it8File);
-    page->setPatchCountPerRow(options.patchPerRow);
-    page->setPatchSizeX(Measure(Millimetre, options.patchSizeX));
-    page->setPatchSizeY(Measure(Millimetre, options.patchSizeY));
-    page->setNumChannels(options.numColor);
-    page->setTotalPatchCount(options.numPatch);
-    job.pages.append(page);
-
+    options.jobRequest().fillJob(job);
     PropertyMap map;
     job.toMap(map, eSaveValues);
     m_instrument->setTiffPath(options.outputTiff);
     m_instrument->setParams(map);
 
-    return m_instrument->InitInstrument(options.prnConnType, options.prnAddr, options.prnModel)
-        && m_instrument->checkAccelConnession()
-        && m_instrument->AccelStart(2, QString(), QString());
+    return accelBringUp(*m_instrument, options.printer(), accelInstrument::ChartDocument);
 }
 
 bool lumetra::generateTiff()

@@ -2,8 +2,9 @@
 
 #include "accelmeasparams_st.h"
 #include "accelparams_st.h"
-#include "measure.h"
-#include "measureproperty.h"
+#include "accelparamskeys.h"
+#include <kelvora/measure.h>
+#include <kelvora/measureproperty.h>
 #include "targetlayout.h"
 
 namespace {
@@ -34,32 +35,26 @@ QString MeasureOptions::layOutTarget()
 
 PropertyMap MeasureOptions::jobMap() const
 {
-    accelParams_st page;
-    page.setIt8FilePath(run.it8File);
-    page.setPatchCountPerRow(patchesPerRow);
-    page.setPatchSizeX(Measure(Measure::Millimetre, run.patchSizeX));
-    page.setPatchSizeY(Measure(Measure::Millimetre, run.patchSizeY));
-    page.setNumChannels(run.numColor);
-    page.setTotalPatchCount(totalPatchCount);
+    accelJobRequest request = run.jobRequest();
+    request.patchesPerRow = patchesPerRow;
+    request.totalPatchCount = totalPatchCount;
+    accelParams_st page = request.page();
 
     PropertyMap values;
     page.toMap(values, eSaveValues);
-    values.insert(QStringLiteral("accelParamsMeasType"), DevProperty::QMapSetSimpleValue(measureType));
-    values.insert(QStringLiteral("accelParamsCalibType"), DevProperty::QMapSetSimpleValue(calibType));
-    values.insert(QStringLiteral("accelParamsTakeUp"), DevProperty::QMapSetSimpleValue(takeUp != 0));
-    values.insert(QStringLiteral("accelParamsDryType"), DevProperty::QMapSetSimpleValue(dryType));
-    values.insert(QStringLiteral("accelParamsDryTime"), DevProperty::QMapSetSimpleValue(dryTime));
-    values.insert(QStringLiteral("accelParamsUVFilter"), DevProperty::QMapSetSimpleValue(uvFilter));
-    values.insert(QStringLiteral("accelParamsMm0"), DevProperty::QMapSetSimpleValue(m0));
-    values.insert(QStringLiteral("accelParamsOffsetX"), lengthRecord(offsetX));
-    values.insert(QStringLiteral("accelParamsOffsetY"), lengthRecord(offsetY));
+    values.insert(QLatin1String(accelParamsKeys::MeasType), DevProperty::QMapSetSimpleValue(measureType));
+    values.insert(QLatin1String(accelParamsKeys::CalibType), DevProperty::QMapSetSimpleValue(calibType));
+    values.insert(QLatin1String(accelParamsKeys::TakeUp), DevProperty::QMapSetSimpleValue(takeUp != 0));
+    values.insert(QLatin1String(accelParamsKeys::DryType), DevProperty::QMapSetSimpleValue(dryType));
+    values.insert(QLatin1String(accelParamsKeys::DryTime), DevProperty::QMapSetSimpleValue(dryTime));
+    values.insert(QLatin1String(accelParamsKeys::UVFilter), DevProperty::QMapSetSimpleValue(uvFilter));
+    values.insert(QLatin1String(accelParamsKeys::Mm0), DevProperty::QMapSetSimpleValue(m0));
+    values.insert(QLatin1String(accelParamsKeys::OffsetX), lengthRecord(offsetX));
+    values.insert(QLatin1String(accelParamsKeys::OffsetY), lengthRecord(offsetY));
     page.fromMap(values);
 
     accelMeasParams_st job;
-    job.setPageHeight(Measure(Measure::Millimetre, run.paperSizeY));
-    job.setPageWidth(Measure(Measure::Millimetre, run.paperSizeX));
-    for (int i = 0; i < pages; ++i)
-        job.pages.append(new accelParams_st(page));
+    request.fillJob(job, page, pages);
     PropertyMap map;
     job.toMap(map, eSaveValues);
     return map;

@@ -1,7 +1,7 @@
 #ifndef LUMETRA_MEASUREOPTIONS_H
 #define LUMETRA_MEASUREOPTIONS_H
 
-#include "devproperty.h"
+#include <kelvora/devproperty.h>
 #include "runoptions.h"
 
 #include <QString>

@@ -135,8 +135,7 @@ void MeasureRun::release()
 
 bool MeasureRun::connectInstrument()
 {
-    const RunOptions& o = m_options.run;
-    if (!m_instrument.InitInstrument(o.prnConnType, o.prnAddr, o.prnModel) || !m_instrument.checkAccelConnession()) {
+    if (!accelConnect(m_instrument, m_options.run.printer())) {
         fail(QStringLiteral("the instrument could not be set up"));
         return false;
     }

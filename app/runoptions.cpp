@@ -31,3 +31,22 @@ QString RunOptions::undecodablePathRefusal(const char* option, const QString& va
     return QStringLiteral("Invalid option %1 %2: the path is not valid in this system's file-name encoding (%3)")
         .arg(QLatin1String(option), escapedBytes(*given), QString::fromLatin1(QTextCodec::codecForLocale()->name()));
 }
+
+accelJobRequest RunOptions::jobRequest() const
+{
+    accelJobRequest request;
+    request.it8File = it8File;
+    request.patchesPerRow = patchPerRow;
+    request.patchWidth = patchSizeX;
+    request.patchHeight = patchSizeY;
+    request.channels = numColor;
+    request.paperWidth = paperSizeX;
+    request.paperHeight = paperSizeY;
+    request.totalPatchCount = numPatch;
+    return request;
+}
+
+accelPrinter RunOptions::printer() const
+{
+    return {prnConnType, prnAddr, prnModel};
+}

@@ -1,6 +1,8 @@
 #ifndef LUMETRA_RUNOPTIONS_H
 #define LUMETRA_RUNOPTIONS_H
 
+#include "accelsetup.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -28,6 +30,9 @@ struct RunOptions
     // with the bytes given: such a path would name another file.
     QHash<QString, QByteArray> undecodableArguments;
 
+    // The chart's page as the options describe it, and the printer.
+    accelJobRequest jobRequest() const;
+    accelPrinter printer() const;
     // The thirteen "name: value" lines a run starts its log with.
     QStringList logLines() const;
     // The refusal of a path option whose value the file-name encoding could not

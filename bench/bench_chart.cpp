@@ -9,13 +9,15 @@
 // Callbacks and encoding are compared in CPU time of the thread doing the
 // work: the machine is shared, and wall time would count other programs' turns.
 #include "accelinstrument.h"
+#include "accelrecords.h"
+#include "accelsdk.h"
 #include "accelmeasparams_st.h"
-#include "accelparams_st.h"
+#include "accelsetup.h"
 #include "chartgeometry.h"
 #include "cit8toimageobj.h"
 #include "csdklibrary.h"
 #include "eightinktarget.h"
-#include "measure.h"
+#include <kelvora/measure.h>
 
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
@@ -94,24 +96,23 @@ int runDriverChart(const QString& sdkFolder, const QString& target, const QStrin
             std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     });
 
+    accelJobRequest request;
+    request.it8File = target;
+    request.patchesPerRow = kPatchesPerRow;
+    request.patchWidth = kPatchMillimetres;
+    request.patchHeight = kPatchMillimetres;
+    request.channels = kChannels;
+    request.paperWidth = uint32_t(ChartGeometry::chartWidth(kPatchMillimetres, kPatchesPerRow));
+    request.paperHeight = uint32_t(ChartGeometry::chartHeight(kPatchMillimetres, kPatches / kPatchesPerRow));
+    request.totalPatchCount = kPatches;
     accelMeasParams_st job;
-    const int rows = kPatches / kPatchesPerRow;
-    job.setPageWidth(Measure(Measure::Millimetre, ChartGeometry::chartWidth(kPatchMillimetres, kPatchesPerRow)));
-    job.setPageHeight(Measure(Measure::Millimetre, ChartGeometry::chartHeight(kPatchMillimetres, rows)));
-    auto* page = new accelParams_st;
-    page->setIt8FilePath(target);
-    page->setPatchCountPerRow(kPatchesPerRow);
-    page->setPatchSizeX(Measure(Measure::Millimetre, kPatchMillimetres));
-    page->setPatchSizeY(Measure(Measure::Millimetre, kPatchMillimetres));
-    page->setNumChannels(kChannels);
-    page->setTotalPatchCount(kPatches);
-    job.pages.append(page);
+    request.fillJob(job);
     instrument.setParams(job);
     instrument.setTiffPath(tiff);
 
     const long baseKb = peakResidentKb();
-    const bool made = instrument.InitInstrument(3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP"))
-        && instrument.checkAccelConnession() && instrument.AccelStart(2, QString(), QString())
+    const bool made = accelBringUp(instrument, {3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP")},
+                                   accelInstrument::ChartDocument)
         && instrument.GenerateTiff();
     instrument.cleanupACCEL();
     const double runSeconds = secondsSince(runStart);

@@ -2,7 +2,7 @@
 // it, then writes both back in the value and the full form.
 #include "accelmeasparams_st.h"
 #include "accelparams_st.h"
-#include "kelvoraconvert.h"
+#include <kelvora/kelvoraconvert.h>
 
 #include <QVariantList>
 #include <QVariantMap>

@@ -1,89 +1,175 @@
 #ifndef LUMETRA_ACCELINSTRUMENT_H
 #define LUMETRA_ACCELINSTRUMENT_H
 
-#include "accelmeasparams_st.h"
-#include "accelrecords.h"
-#include "accelsdk.h"
-#include "csdklibrary.h"
-#include "chartfile.h"
-#include "devproperty.h"
+#include <kelvora/devproperty.h>
 #include "lumetra_export.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-#include <atomic>
-#include <cstdint>
 #include <memory>
-#include <mutex>
-#include <vector>
 
-class accelParams_st;
+class accelInstrumentPrivate;
+class accelMeasParams_st;
 
-// The driver of the printer's inline spectrophotometer over the ACCEL SDK: loads
-// and binds the SDK, checks the instrument, opens print documents, generates the
-// measurement chart as a TIFF file and reports through signals.
+/**
+ * @brief The driver of a printer's inline spectrophotometer over the maker's ACCEL SDK.
+ *
+ * The instrument loads the SDK library from a folder, binds its function table,
+ * initialises it for one printer, checks that the spectrophotometer answers and
+ * opens print documents. On an open document it either renders the measurement
+ * chart of its job as a TIFF file (GenerateTiff()) or prints and measures the
+ * job's pages (StartPage()).
+ *
+ * **Making a chart:** setParams() with a job whose page 0 names the target,
+ * setTiffPath(), InitInstrument(), checkAccelConnession(), AccelStart() with
+ * #ChartDocument, GenerateTiff(); #endCreateTiff arrives once the SDK has ended
+ * the chart; then cleanupACCEL(). One instrument makes one chart: a second
+ * GenerateTiff() is refused.
+ *
+ * **Measuring pages:** setParams(), InitInstrument(), checkAccelConnession(),
+ * AccelStart() with a #DocumentMode and where the data files go,
+ * accelPrintDoc(), StartPage() for each page and EndPrint(). The results arrive
+ * as #measureProgr, #MeasureDataSignal and #pageEndSignal. A page's end deletes
+ * the print document while the connection stays open: the next page needs
+ * AccelStart() and accelPrintDoc() again. To measure after a chart, call
+ * cleanupACCEL() and bring the instrument up again from InitInstrument().
+ *
+ * **Threads:** the SDK calls back on threads of its own. #addLogLine and
+ * #MeasureDataSignal may be emitted on those threads (connect with a direct or
+ * thread-safe receiver); #pageEndSignal, #measureProgr and #endCreateTiff are
+ * emitted by the event loop of the thread that owns the instrument, which must
+ * therefore run one. errorString() may be read from any thread.
+ *
+ * **Ownership:** the SDK keeps pointers into the instrument's records while a
+ * document is open, so the instrument must outlive every SDK activity: call
+ * cleanupACCEL() before destroying it. The instrument is neither copied nor moved.
+ *
+ * **Lengths** are whole millimetres on their way to the SDK; the parameter
+ * objects take and give them in a unit code (Measure::Millimetre and the other
+ * Measure::Unit codes).
+ */
 class LUMETRA_EXPORT accelInstrument : public QObject, public DevProperty
 {
     Q_OBJECT
 
 public:
-    // Answer of the chart begin and line callbacks that stops the chart.
-    static constexpr unsigned ChartRefused = 0x800002;
-    // Answer of PrintLabel for a label that cannot be sent.
-    static constexpr unsigned LabelFailed = 0x800001;
-    // The driver's answer for a page it cannot set up or whose data it cannot fetch.
-    static constexpr unsigned PageFailed = 0x800001;
-    // The status callback's answer to a null handle or user, or a negative document.
-    static constexpr unsigned BadCallbackArguments = 0x20002;
+    /// Answers the driver gives in place of the SDK's.
+    enum Answer : unsigned {
+        /// The chart begin and line callbacks' answer that stops the chart.
+        ChartRefused = 0x800002,
+        /// PrintLabel()'s and AccelWrite()'s answer for a label that cannot be sent.
+        LabelFailed = 0x800001,
+        /// The answer for a page that cannot be set up or whose data cannot be fetched.
+        PageFailed = 0x800001,
+        /// The status callback's answer to a null handle or user, or a negative document.
+        BadCallbackArguments = 0x20002
+    };
 
+    /// How a print document ends its pages; AccelStart()'s first argument.
+    enum DocumentMode : int {
+        /// A page ends as soon as its measurement data has arrived.
+        PageEndsWithItsData = 0,
+        /// A page ends with the printer's later end of the page, after its data.
+        PageEndsWithThePrinter = 1,
+        /// The mode of a chart document; measured pages end as in #PageEndsWithThePrinter.
+        ChartDocument = 2
+    };
+
+    /// An instrument for the SDK in @p sdkFolder (the folder that holds
+    /// `libACCEL.so` or `ACCEL.dll`). Nothing is loaded yet.
     explicit accelInstrument(const QString& sdkFolder);
+    /// Releases nothing of the SDK: call cleanupACCEL() first.
     ~accelInstrument() override;
 
     accelInstrument(const accelInstrument&) = delete;
     accelInstrument& operator=(const accelInstrument&) = delete;
 
+    /**
+     * Loads and binds the SDK and initialises it for one printer.
+     * @param connectionType 3 TCP, 4 USB, 6 AUTO, 7 USB when @p address starts with "usb".
+     * @param address the printer's address.
+     * @param model the printer's model name, as the SDK knows it.
+     * @return false, with the reason logged and in errorString(), when any step fails.
+     */
     bool InitInstrument(int connectionType, const QString& address, const QString& model);
+    /// Opens a connection, asks whether the spectrophotometer answers, reads the
+    /// chart type from the SDK's version and closes the connection again.
     bool checkAccelConnession();
+    /**
+     * Opens the connection and a print document for the job's paper.
+     * @param mode a #DocumentMode.
+     * @param dataFilePrefix and @p dataFolder name the measurement data files:
+     *        `<dataFolder>/meas_<dataFilePrefix>_<page>.tmp`, the page counted from 0.
+     */
     bool AccelStart(int mode, const QString& dataFilePrefix, const QString& dataFolder);
+    /// Registers the status callback through which the SDK reports the pages.
     bool accelPrintDoc();
+    /// Ends and deletes the open document.
     void doEndDoc();
+    /// Aborts and deletes the open document; always 0.
     unsigned Accel_Abort();
+    /// Sends raw bytes to the open document; the SDK's answer, #LabelFailed without an SDK.
     unsigned AccelWrite(const char* data, qint64 length);
+    /// Prints a label on the open document; 0 or the first failing answer.
     unsigned PrintLabel(const QByteArray& label);
+    /// Marks the end of printing, so that the SDK's idle statuses ask whether the
+    /// document has finished. The argument is not used.
     void EndPrint(int);
+    /// Aborts the document, closes and terminates the SDK and unloads it. Safe to
+    /// call at any time and more than once.
     void cleanupACCEL();
 
+    /**
+     * Renders the measurement chart of page 0 of the job into the TIFF file set
+     * with setTiffPath(): builds the colour table from the page's target, has the
+     * SDK lay the chart out and render it, and saves the file. On true the file is
+     * whole under its final name; #endCreateTiff follows through the event loop.
+     * On false no file is left under that name.
+     */
     bool GenerateTiff();
 
-    // Measuring pages of the open document: page is the 0-based index in the job.
+    /// Starts measuring page @p page (0-based index in the job): fills the
+    /// measurement record and drying list and hands them to the SDK.
     bool StartPage(int page);
+    /// Fills the measurement record of a page without starting it.
     void fillMeasurementStruct(int page);
+    /// Fills the artificial drying list of a page without starting it.
     void fillArtificialDryingStruct(int page);
+    /// Asks, on the instrument's thread, whether the document has finished.
     void doPageEnd();
+    /// Emits #measureProgr on the instrument's thread.
     void doPageMeasureProgress(const QString& text, int type);
-    // Where the drying strip starts, in whole millimetres; 0 unless a host sets it.
-    void setDryingOffset(int millimetres) { m_dryingOffset = millimetres; }
-    int getDryingOffset() const { return m_dryingOffset; }
+    /// Where the drying strip starts, in whole millimetres; 0 unless a host sets it.
+    void setDryingOffset(int millimetres);
+    int getDryingOffset() const;
 
-    bool getIsConnected() const { return m_isConnected; }
-    bool isInitialized() const { return m_accel.mHandle != nullptr; }
-    int getChartType() const { return m_chartType; }
-    void setTiffPath(const QString& path) { m_tiffPath = path; }
+    /// Whether the last checkAccelConnession() found the spectrophotometer.
+    bool getIsConnected() const;
+    /// Whether the SDK is loaded and initialised.
+    bool isInitialized() const;
+    /// The chart type the SDK's version implies: 1 for ILS20EP printers, 2 otherwise.
+    int getChartType() const;
+    /// The TIFF file GenerateTiff() writes.
+    void setTiffPath(const QString& path);
+    /// Emits @p text as a log line.
     void writeToLog(const QString& text);
-    // Why the last failure happened, for a host to show its operator: the most
-    // specific reason known, such as the loader's message, the SDK operation that
-    // answered an error, the target reader's verdict or the reason of the TIFF or
-    // data file. Empty until something fails; a later success does not clear it.
-    // Set by every operation that returns false and by a failed label, page, page
-    // end or chart; pages fail on the SDK's thread, so it may be read from any.
-    // AccelWrite hands back the SDK's answer only.
+    /**
+     * Why the last failure happened, for a host to show its operator: the most
+     * specific reason known, such as the loader's message, the SDK operation that
+     * answered an error, the target reader's verdict or the reason of the TIFF or
+     * data file. Empty until something fails; a later success does not clear it.
+     * AccelWrite() hands back the SDK's answer only.
+     */
     QString errorString() const;
 
+    /// Reads the job from its property map (the form accelMeasParams_st::toMap writes).
     void setParams(const PropertyMap& map);
+    /// Copies the job: later changes to @p params do not reach the instrument.
     void setParams(accelMeasParams_st& params);
-    const accelMeasParams_st& params() const { return m_jobParams; }
+    /// The instrument's own copy of the job.
+    const accelMeasParams_st& params() const;
 
     void toMap(PropertyMap& map, eSaveMode mode) override;
     void fromMap(const PropertyMap& map) override;
@@ -93,10 +179,17 @@ public:
     QString getToolTips() const override;
 
 signals:
+    /// A log line; may be emitted on an SDK thread. @p debuglevel is always 0.
     void addLogLine(const QString& logLine, int debuglevel = 0);
+    /// A page has ended, well (@p res true) or not; its document is deleted.
     void pageEndSignal(bool res);
+    /// Progress of the current page as the SDK reports it, such as "50 %";
+    /// @p progrtype is 1 for the SDK's status 0x500 and 2 for 0x400 and 0x410.
     void measureProgr(const QString& progrStr, int progrtype);
+    /// The path of a page's data file, or an empty path when it could not be
+    /// written; emitted on the SDK's thread.
     void MeasureDataSignal(const QString& file);
+    /// The SDK has ended the chart.
     void endCreateTiff();
 
 private slots:
@@ -105,91 +198,8 @@ private slots:
     void doPageEndSlot();
 
 private:
-    // Fixed text fields the SDK keeps pointers to: zero-terminated, so at most 253 characters.
-    static constexpr int TextFieldSize = 255;
-    static constexpr int MaxTextLength = TextFieldSize - 2;
-    using TextField = char[TextFieldSize];
-
-    // Logs the line and keeps it as the reason of the failure.
-    void logFailure(const QString& line);
-    // Logs "ACCEL: <reason>" and keeps the reason.
-    void logReason(const QString& reason);
-    void setErrorString(const QString& reason);
-    // Logs the line, when there is one, for an operation that needs the SDK initialised.
-    bool refuseUninitialised(const char* line);
-    bool loadLibrary();
-    QString libraryGivenAsFolder() const;
-    bool loaderFailed(const QString& line, const QString& reason);
-
-    bool AccelDocument();
-    bool openConnection(const char* failureLine);
-    bool copyText(const QString& text, TextField& field, int clearedBytes, const char* what);
-    bool fillDocRecord();
-    void abortDocument();
-    void endDocument();
-
-    bool buildColorTable(accelParams_st* page);
-    void reportMissingTarget(const accelParams_st* page);
-    void fillCreateChart(accelParams_st* page, unsigned int width, unsigned int height);
-    QString chartSize(accelParams_st* page, int64_t& width, int64_t& height);
-    bool chartFailed(const QString& reason);
-    static unsigned BeginChartCallBack(void* const handle, int doc, const void* data, void* user);
-    static unsigned ChartCallBack(void* const handle, int doc, const void* data, void* user);
-    static unsigned EndChartCallBack(void* const handle, int doc, const void* data, void* user);
-
-    unsigned startPage(int page);
-    // The page filled in, or null (with a log line) when it cannot be measured.
-    const accelParams_st* fillMeasurementRecord(int page);
-    const accelParams_st* measurablePage(int page);
-    void useNoDryingList();
-    void releaseDryingLists();
-    static unsigned Accel_StatusCallBack(void* const handle, int doc, void* user);
-    unsigned handleStatus(void* handle, int doc);
-    unsigned receivePageData(int doc, int page);
-    void reportStatusError(void* handle);
-    static unsigned Accel_Measurement(_AccelStruct* accel, int doc, int page, QByteArray& data, QString& error);
-    void gotPageData(int page, const QByteArray& data);
-    void pageEnd(bool resp, int page);
-
-    // Tests look at the records the SDK is given through a probe of their own.
-    friend class accelInstrumentProbe;
-
-    // The artificial drying list of the current page (null and 0 when there is none)
-    // and every list the SDK may still read: kept until a page has ended.
-    const DryingRecord* m_dryingList = nullptr;
-    int m_dryingEntryCount = 0;
-    std::vector<std::vector<DryingRecord>> m_dryingLists;
-    int m_dryingOffset = 0;
-
-    QString m_dataFilePrefix;
-    QString m_dataFolder;
-    std::unique_ptr<MeasurementRecord> m_measurementRecord;
-    _AccelStruct m_accel;
-    ChartFile m_chartFile;
-    QString m_tiffPath;
-    QString m_platformName;
-    accelMeasParams_st m_jobParams;
-    QString m_libraryPath;
-    CSdkLibrary m_library;
-    AccelLoadFunction m_loadFunction = nullptr;
-    QString m_sdkFolder;
-    int m_connectionType = 0;
-    bool m_isConnected = false;
-    QString m_printerAddress;
-    QString m_printerModel;
-    TextField m_sdkFolderBytes = {};
-    TextField m_tempFolderBytes = {};
-    TextField m_platformBytes = {};
-    std::unique_ptr<uint8_t[]> m_colorTable;
-    int m_connectionCode = 4;
-    int m_docMode = 0;
-    DocRecord m_docRecord = {};
-    ChartRecord m_chartRecord = {};
-    int m_chartType = 2;
-    std::atomic<bool> m_chartClosed{false};
-    // Written from the SDK's threads as well.
-    mutable std::mutex m_errorMutex;
-    QString m_errorString;
+    friend class accelInstrumentPrivate;
+    const std::unique_ptr<accelInstrumentPrivate> d_ptr;
 };
 
 #endif

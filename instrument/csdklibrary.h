@@ -2,14 +2,13 @@
 #define LUMETRA_CSDKLIBRARY_H
 
 #include "accelsdk.h"
-#include "lumetra_export.h"
 
 #include <QString>
 
 // The ACCEL SDK library file of one folder, loaded at run time, and the
 // sockets layer the SDK needs on Windows. Every platform call of the driver
 // lives in this class.
-class LUMETRA_EXPORT CSdkLibrary
+class CSdkLibrary
 {
 public:
     CSdkLibrary() = default;

@@ -1,4 +1,4 @@
-#include "devfile.h"
+#include <kelvora/devfile.h>
 
 #include <QSaveFile>
 

@@ -1,4 +1,4 @@
-#include "devproperty.h"
+#include <kelvora/devproperty.h>
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "kelvoraconvert.h"
+#include <kelvora/kelvoraconvert.h>
 
 #include <QVariant>
 

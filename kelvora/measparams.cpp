@@ -1,6 +1,6 @@
-#include "measparams.h"
+#include <kelvora/measparams.h>
 
-#include "kelvoraconvert.h"
+#include <kelvora/kelvoraconvert.h>
 
 namespace {
 

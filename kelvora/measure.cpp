@@ -1,4 +1,4 @@
-#include "measure.h"
+#include <kelvora/measure.h>
 
 #include <cstdint>
 #include <numeric>

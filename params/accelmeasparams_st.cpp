@@ -1,6 +1,8 @@
 #include "accelmeasparams_st.h"
 
-#include "kelvoraconvert.h"
+#include "accelparamskeys.h"
+
+#include <kelvora/kelvoraconvert.h>
 #include "lengthreading.h"
 #include "propertyrecord.h"
 
@@ -9,11 +11,10 @@
 
 namespace {
 
-const QString kPageNumKey = QStringLiteral("MeasPageNum");
-const QString kPageHeightKey = QStringLiteral("accelParamsPageHeight");
-// Misspelt, but it is the key maps in use carry.
-const QString kPageWidthKey = QStringLiteral("accelParamsPageWidht");
-const QString kPageGroupKey = QStringLiteral("MeasPageGroup");
+const QString kPageNumKey = QLatin1String(accelParamsKeys::PageNum);
+const QString kPageHeightKey = QLatin1String(accelParamsKeys::PageHeight);
+const QString kPageWidthKey = QLatin1String(accelParamsKeys::PageWidth);
+const QString kPageGroupKey = QLatin1String(accelParamsKeys::PageGroup);
 
 } // namespace
 

@@ -2,10 +2,10 @@
 #define LUMETRA_ACCELMEASPARAMS_ST_H
 
 #include "accelparams_st.h"
-#include "devproperty.h"
+#include <kelvora/devproperty.h>
 #include "lumetra_export.h"
-#include "measure.h"
-#include "measureproperty.h"
+#include <kelvora/measure.h>
+#include <kelvora/measureproperty.h>
 
 #include <QVector>
 

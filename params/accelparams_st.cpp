@@ -1,6 +1,8 @@
 #include "accelparams_st.h"
 
-#include "kelvoraconvert.h"
+#include "accelparamskeys.h"
+
+#include <kelvora/kelvoraconvert.h>
 #include "lengthreading.h"
 #include "propertyrecord.h"
 
@@ -9,19 +11,19 @@
 
 namespace {
 
-const QString kDryTypeKey = QStringLiteral("accelParamsDryType");
-const QString kMeasTypeKey = QStringLiteral("accelParamsMeasType");
-const QString kCalibTypeKey = QStringLiteral("accelParamsCalibType");
-const QString kDryTimeKey = QStringLiteral("accelParamsDryTime");
-const QString kUVFilterKey = QStringLiteral("accelParamsUVFilter");
-const QString kMm0Key = QStringLiteral("accelParamsMm0");
-const QString kPatchForRowKey = QStringLiteral("accelParamsPatchForRow");
-const QString kChannelNumKey = QStringLiteral("accelParamsChannelNum");
-const QString kDimPatchXKey = QStringLiteral("accelParamsDimPatchX");
-const QString kDimPatchYKey = QStringLiteral("accelParamsDimPatchY");
-const QString kOffsetXKey = QStringLiteral("accelParamsOffsetX");
-const QString kOffsetYKey = QStringLiteral("accelParamsOffsetY");
-const QString kTakeUpKey = QStringLiteral("accelParamsTakeUp");
+const QString kDryTypeKey = QLatin1String(accelParamsKeys::DryType);
+const QString kMeasTypeKey = QLatin1String(accelParamsKeys::MeasType);
+const QString kCalibTypeKey = QLatin1String(accelParamsKeys::CalibType);
+const QString kDryTimeKey = QLatin1String(accelParamsKeys::DryTime);
+const QString kUVFilterKey = QLatin1String(accelParamsKeys::UVFilter);
+const QString kMm0Key = QLatin1String(accelParamsKeys::Mm0);
+const QString kPatchForRowKey = QLatin1String(accelParamsKeys::PatchForRow);
+const QString kChannelNumKey = QLatin1String(accelParamsKeys::ChannelNum);
+const QString kDimPatchXKey = QLatin1String(accelParamsKeys::DimPatchX);
+const QString kDimPatchYKey = QLatin1String(accelParamsKeys::DimPatchY);
+const QString kOffsetXKey = QLatin1String(accelParamsKeys::OffsetX);
+const QString kOffsetYKey = QLatin1String(accelParamsKeys::OffsetY);
+const QString kTakeUpKey = QLatin1String(accelParamsKeys::TakeUp);
 
 // Display positions of the records an editor shows in a fixed order.
 const int kDryTimePosition = 4;

@@ -2,9 +2,9 @@
 #define LUMETRA_ACCELPARAMS_ST_H
 
 #include "lumetra_export.h"
-#include "measparams.h"
-#include "measure.h"
-#include "measureproperty.h"
+#include <kelvora/measparams.h>
+#include <kelvora/measure.h>
+#include <kelvora/measureproperty.h>
 
 // One page of a measurement job: the patch grid, how the inline
 // spectrophotometer measures and calibrates, how the page is dried, and the

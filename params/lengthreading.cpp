@@ -1,7 +1,7 @@
 #include "lengthreading.h"
 
-#include "kelvoraconvert.h"
-#include "measureproperty.h"
+#include <kelvora/kelvoraconvert.h>
+#include <kelvora/measureproperty.h>
 
 int readLengthIn(const MeasureProperty& length, unsigned long unit)
 {

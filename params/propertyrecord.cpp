@@ -1,6 +1,6 @@
 #include "propertyrecord.h"
 
-#include "kelvoraconvert.h"
+#include <kelvora/kelvoraconvert.h>
 
 namespace PropertyRecord {
 

@@ -1,7 +1,7 @@
 #ifndef LUMETRA_PROPERTYRECORD_H
 #define LUMETRA_PROPERTYRECORD_H
 
-#include "devproperty.h"
+#include <kelvora/devproperty.h>
 
 // Steps shared by the page and the job for storing property objects as
 // records of a map and reading them back.

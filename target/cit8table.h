@@ -1,7 +1,6 @@
 #ifndef LUMETRA_CIT8TABLE_H
 #define LUMETRA_CIT8TABLE_H
 
-#include "lumetra_export.h"
 
 #include <memory>
 
@@ -9,7 +8,7 @@
 // row per patch ("set") and one column per named quantity ("field"), all kept as
 // text. A file with syntax errors still loads, holding what was read before the
 // error; IsComplete tells whether the file was read whole.
-class LUMETRA_EXPORT CIt8Table
+class CIt8Table
 {
 public:
     // The path is in the file system's 8-bit encoding (QFile::encodeName). None when

@@ -1,7 +1,7 @@
 #ifndef LUMETRA_TESTS_ACCELINSTRUMENTPROBE_H
 #define LUMETRA_TESTS_ACCELINSTRUMENTPROBE_H
 
-#include "accelinstrument.h"
+#include "accelinstrument_p.h"
 
 // What the SDK sees of an instrument: the records it is given, the shared
 // counters and the status callback, for tests to look at.
@@ -9,21 +9,21 @@ class accelInstrumentProbe
 {
 public:
     explicit accelInstrumentProbe(const accelInstrument& instrument)
-        : m_instrument(instrument)
+        : m_instrument(accelInstrumentPrivate::of(instrument))
     {
     }
 
-    const MeasurementRecord& record() const { return *m_instrument.m_measurementRecord; }
-    const DryingRecord* dryingList() const { return m_instrument.m_dryingList; }
-    int dryingEntryCount() const { return m_instrument.m_dryingEntryCount; }
+    const MeasurementRecord& record() const { return m_instrument.measurement.record(); }
+    const DryingRecord* dryingList() const { return m_instrument.measurement.dryingList(); }
+    int dryingEntryCount() const { return m_instrument.measurement.dryingEntryCount(); }
     // Drying lists the instrument keeps for the SDK.
-    size_t keptDryingLists() const { return m_instrument.m_dryingLists.size(); }
-    int endFlag() const { return m_instrument.m_accel.mEndFlag; }
+    size_t keptDryingLists() const { return m_instrument.measurement.keptDryingLists(); }
+    int endFlag() const { return m_instrument.session.accel().mEndFlag; }
 
-    static AccelStatusCallback statusCallback() { return &accelInstrument::Accel_StatusCallBack; }
+    static AccelStatusCallback statusCallback() { return PageMeasurement::statusCallback(); }
 
 private:
-    const accelInstrument& m_instrument;
+    const accelInstrumentPrivate& m_instrument;
 };
 
 #endif

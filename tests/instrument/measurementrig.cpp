@@ -1,7 +1,7 @@
 #include "measurementrig.h"
 
 #include "accelmeasparams_st.h"
-#include "accelparams_st.h"
+#include "accelsetup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -48,13 +48,12 @@ bool MeasurementRig::open(const QList<PageValues>& pages, int docMode, const QSt
 bool MeasurementRig::open(const QList<PageValues>& pages, int docMode, const QString& prefix, const QString& folder)
 {
     accelMeasParams_st job;
-    job.setPageWidth(Measure(3, 320.0));
-    job.setPageHeight(Measure(3, 450.0));
+    job.setPageWidth(Measure(Measure::Millimetre, 320.0));
+    job.setPageHeight(Measure(Measure::Millimetre, 450.0));
     for (const PageValues& page : pages)
         job.pages.append(newPageWith(page));
     if (!m_sim.isValid() || !m_data.isValid()
-        || !m_instrument.InitInstrument(3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP"))
-        || !m_instrument.checkAccelConnession())
+        || !accelConnect(m_instrument, {3, QStringLiteral("127.0.0.1"), QStringLiteral("ILS30EP")}))
         return false;
     m_instrument.setParams(job);
     return m_instrument.AccelStart(docMode, prefix, folder) && m_instrument.accelPrintDoc();

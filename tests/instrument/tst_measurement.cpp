@@ -1,7 +1,7 @@
 // Following a measured page through the SDK's status callback: every status of
 // the table, the page data files and the page ends, against scripted sequences.
 #include "accelinstrumentprobe.h"
-#include "devfile.h"
+#include <kelvora/devfile.h>
 #include "measurementdata.h"
 #include "measurementrig.h"
 

@@ -1,4 +1,4 @@
-#include "measureproperty.h"
+#include <kelvora/measureproperty.h>
 
 #include <gtest/gtest.h>
 

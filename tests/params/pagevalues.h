@@ -1,7 +1,7 @@
 #ifndef LUMETRA_TESTS_PAGEVALUES_H
 #define LUMETRA_TESTS_PAGEVALUES_H
 
-#include "devproperty.h"
+#include <kelvora/devproperty.h>
 
 #include <QString>
 

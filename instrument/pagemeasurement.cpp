@@ -1,18 +1,19 @@
-// Measuring printed pages: the measurement record and drying list of a page,
-// the SDK's status callback, the page data files and the queued page ends.
-#include "accelinstrument.h"
+#include "pagemeasurement.h"
 
-#include "devfile.h"
+#include "accelinstrument.h"
+#include "accelmeasparams_st.h"
+#include <kelvora/devfile.h>
+#include "instrumentreport.h"
+#include "sdksession.h"
 
 #include <QDir>
 #include <QMetaObject>
 
+#include <cstring>
 #include <limits>
 #include <new>
 
 namespace {
-
-constexpr unsigned long Millimetre = 3;
 
 // An SDK that reports more blocks or bytes for one page is at fault, and following it would keep
 // the status callback looping or the memory growing. A page of a few thousand patches comes in a
@@ -41,14 +42,14 @@ struct PatchGrid
 bool patchGridOf(const accelParams_st& page, PatchGrid& grid)
 {
     const int64_t rows = page.getTotalPatchCount() / page.getPatchCountPerRow();
-    const int64_t width = int64_t(page.getPatchSizeX(Millimetre)) * 100;
-    const int64_t height = int64_t(page.getPatchSizeY(Millimetre)) * 100;
+    const int64_t width = int64_t(page.getPatchSizeX(Measure::Millimetre)) * 100;
+    const int64_t height = int64_t(page.getPatchSizeY(Measure::Millimetre)) * 100;
     // With take-up the page runs backwards: negative pitch, starting at the last row.
     const int64_t pitch = page.getTakeUp() ? -height : height;
-    const int64_t startX = (int64_t(page.getOffsetX(Millimetre)) - 10) * 100;
+    const int64_t startX = (int64_t(page.getOffsetX(Measure::Millimetre)) - 10) * 100;
     if (!fitsField(width) || !fitsField(height) || !fitsField(pitch) || !fitsField(startX))
         return false;
-    int64_t startY = height / 2 + int64_t(page.getOffsetY(Millimetre)) * 100;
+    int64_t startY = height / 2 + int64_t(page.getOffsetY(Measure::Millimetre)) * 100;
     if (page.getTakeUp())
         startY -= (rows - 1) * pitch;
     if (!fitsField(startY))
@@ -90,13 +91,32 @@ QString blockRefusal(int32_t index, int32_t length, const void* bytes, int64_t p
 
 } // namespace
 
-bool accelInstrument::accelPrintDoc()
+PageMeasurement::PageMeasurement(SdkSession& session, const accelMeasParams_st& job, InstrumentReport& report,
+                                 accelInstrument& instrument)
+    : m_session(session)
+    , m_job(job)
+    , m_report(report)
+    , m_instrument(instrument)
+    , m_measurementRecord(new MeasurementRecord())
 {
-    if (!isInitialized())
-        return refuseUninitialised("ACCEL: PrintDoc error");
-    m_accel.functions.SetPrintOption(m_accel.mHandle, m_accel.mDoc, 5000);
-    if (m_accel.functions.PrintDoc(m_accel.mHandle, m_accel.mDoc, Accel_StatusCallBack, this) != 0) {
-        logFailure(QStringLiteral("ACCEL: PrintDoc error"));
+}
+
+void PageMeasurement::prepare(const QString& dataFilePrefix, const QString& dataFolder)
+{
+    useNoDryingList();
+    m_dataFilePrefix = dataFilePrefix;
+    m_dataFolder = dataFolder;
+    std::memset(m_measurementRecord.get(), 0, sizeof(MeasurementRecord));
+}
+
+bool PageMeasurement::printDocument()
+{
+    if (!m_session.isInitialized())
+        return m_report.uninitialised("ACCEL: PrintDoc error");
+    const _AccelStruct& accel = m_session.accel();
+    accel.functions.SetPrintOption(accel.mHandle, accel.mDoc, 5000);
+    if (accel.functions.PrintDoc(accel.mHandle, accel.mDoc, Accel_StatusCallBack, this) != 0) {
+        m_report.failure(QStringLiteral("ACCEL: PrintDoc error"));
         return false;
     }
     return true;
@@ -104,43 +124,39 @@ bool accelInstrument::accelPrintDoc()
 
 // ---- page set-up ------------------------------------------------------------------------------
 
-bool accelInstrument::StartPage(int page)
+unsigned PageMeasurement::startPage(int page)
 {
-    return startPage(page) == 0;
-}
-
-unsigned accelInstrument::startPage(int page)
-{
-    if (!isInitialized()) {
-        logFailure(QStringLiteral("ACCEL: StartPage page %1 without an initialised SDK").arg(page));
-        return PageFailed;
+    if (!m_session.isInitialized()) {
+        m_report.failure(QStringLiteral("ACCEL: StartPage page %1 without an initialised SDK").arg(page));
+        return accelInstrument::PageFailed;
     }
     const accelParams_st* params = fillMeasurementRecord(page);
     if (!params)
-        return PageFailed;
+        return accelInstrument::PageFailed;
     if (params->getDryType() == 1)
-        fillArtificialDryingStruct(page);
+        fillArtificialDryingList(page);
     else
         useNoDryingList();
-    const unsigned answer = m_accel.functions.MeasurePage(m_accel.mHandle, m_accel.mDoc, m_dryingList,
+    _AccelStruct& accel = m_session.accel();
+    const unsigned answer = accel.functions.MeasurePage(accel.mHandle, accel.mDoc, m_dryingList,
                                                           m_dryingEntryCount, m_measurementRecord.get(), 1);
-    m_accel.mEndFlag = 0;
+    accel.mEndFlag = 0;
     if (answer != 0)
-        setErrorString(QStringLiteral("ACCEL: StartPage MeasurePage error"));
+        m_report.setErrorString(QStringLiteral("ACCEL: StartPage MeasurePage error"));
     return answer;
 }
 
-const accelParams_st* accelInstrument::measurablePage(int page)
+const accelParams_st* PageMeasurement::measurablePage(int page)
 {
-    const accelParams_st* params = m_jobParams.getPage(page);
+    const accelParams_st* params = m_job.getPage(page);
     if (!params) {
-        logFailure(QStringLiteral("ACCEL: page %1 is not a page of the job, which has %2")
+        m_report.failure(QStringLiteral("ACCEL: page %1 is not a page of the job, which has %2")
                        .arg(page)
-                       .arg(m_jobParams.pages.size()));
+                       .arg(m_job.pages.size()));
         return nullptr;
     }
     if (params->getPatchCountPerRow() <= 0) {
-        logFailure(QStringLiteral("ACCEL: page %1 has %2 patches per row and cannot be measured")
+        m_report.failure(QStringLiteral("ACCEL: page %1 has %2 patches per row and cannot be measured")
                        .arg(page)
                        .arg(params->getPatchCountPerRow()));
         return nullptr;
@@ -148,19 +164,14 @@ const accelParams_st* accelInstrument::measurablePage(int page)
     return params;
 }
 
-void accelInstrument::fillMeasurementStruct(int page)
-{
-    fillMeasurementRecord(page);
-}
-
-const accelParams_st* accelInstrument::fillMeasurementRecord(int page)
+const accelParams_st* PageMeasurement::fillMeasurementRecord(int page)
 {
     const accelParams_st* params = measurablePage(page);
     if (!params)
         return nullptr;
     PatchGrid grid;
     if (!patchGridOf(*params, grid)) {
-        logFailure(QStringLiteral("ACCEL: page %1 has lengths that do not fit the measurement record").arg(page));
+        m_report.failure(QStringLiteral("ACCEL: page %1 has lengths that do not fit the measurement record").arg(page));
         return nullptr;
     }
 
@@ -178,7 +189,7 @@ const accelParams_st* accelInstrument::fillMeasurementRecord(int page)
     r.mCalibration = params->getCalibType();
     r.mField36 = 1;
     r.mField40 = 0;
-    r.mchartType = m_chartType;
+    r.mchartType = m_session.chartType();
     r.mField48 = 1;
     r.mPatchCountX = params->getPatchCountPerRow();
     r.mPatchCountY = grid.rows;
@@ -191,24 +202,24 @@ const accelParams_st* accelInstrument::fillMeasurementRecord(int page)
     r.mUVFilter = params->getUVFilter();
     r.mM0 = params->getMm0();
 
-    writeToLog(QStringLiteral("MeasureType %1").arg(measureType));
-    writeToLog(QStringLiteral("mCalibration %1").arg(r.mCalibration));
-    writeToLog(QStringLiteral("mPatchCountX %1").arg(r.mPatchCountX));
-    writeToLog(QStringLiteral("mPatchCountY %1").arg(r.mPatchCountY));
-    writeToLog(QStringLiteral("TakeUp %1").arg(params->getTakeUp() ? 1 : 0));
-    writeToLog(QStringLiteral("mPatchSizeWidth %1").arg(r.mPatchSizeWidth));
-    writeToLog(QStringLiteral("mPatchSizeHeight %1").arg(r.mPatchSizeHeight));
+    m_report.log(QStringLiteral("MeasureType %1").arg(measureType));
+    m_report.log(QStringLiteral("mCalibration %1").arg(r.mCalibration));
+    m_report.log(QStringLiteral("mPatchCountX %1").arg(r.mPatchCountX));
+    m_report.log(QStringLiteral("mPatchCountY %1").arg(r.mPatchCountY));
+    m_report.log(QStringLiteral("TakeUp %1").arg(params->getTakeUp() ? 1 : 0));
+    m_report.log(QStringLiteral("mPatchSizeWidth %1").arg(r.mPatchSizeWidth));
+    m_report.log(QStringLiteral("mPatchSizeHeight %1").arg(r.mPatchSizeHeight));
     if (params->getTakeUp())
-        writeToLog(QStringLiteral("OffsetY %1").arg(params->getOffsetY(Millimetre)));
-    writeToLog(QStringLiteral("mStartPositionX %1").arg(r.mStartPositionX));
-    writeToLog(QStringLiteral("mStartPositionY %1").arg(r.mStartPositionY));
-    writeToLog(QStringLiteral("mchartType %1").arg(r.mchartType));
-    writeToLog(QStringLiteral("mUVFilter %1").arg(r.mUVFilter));
-    writeToLog(QStringLiteral("mM0 %1").arg(r.mM0));
+        m_report.log(QStringLiteral("OffsetY %1").arg(params->getOffsetY(Measure::Millimetre)));
+    m_report.log(QStringLiteral("mStartPositionX %1").arg(r.mStartPositionX));
+    m_report.log(QStringLiteral("mStartPositionY %1").arg(r.mStartPositionY));
+    m_report.log(QStringLiteral("mchartType %1").arg(r.mchartType));
+    m_report.log(QStringLiteral("mUVFilter %1").arg(r.mUVFilter));
+    m_report.log(QStringLiteral("mM0 %1").arg(r.mM0));
     return params;
 }
 
-void accelInstrument::fillArtificialDryingStruct(int page)
+void PageMeasurement::fillArtificialDryingList(int page)
 {
     // Whatever fails below, the SDK gets no list rather than a wrong one.
     useNoDryingList();
@@ -217,19 +228,19 @@ void accelInstrument::fillArtificialDryingStruct(int page)
         return;
     const int64_t blockPitch = params->getDryBlockHeight();
     const int64_t rows = params->getTotalPatchCount() / params->getPatchCountPerRow();
-    const int64_t rowPitch = int64_t(params->getPatchSizeY(Millimetre)) * 100 + params->getLineSpace();
+    const int64_t rowPitch = int64_t(params->getPatchSizeY(Measure::Millimetre)) * 100 + params->getLineSpace();
     // No rows, or rows without height, leave nothing to dry (a negative count of negative rows neither).
     if (rows <= 0 || rowPitch <= 0) {
-        writeToLog(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR"));
+        m_report.log(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR"));
         return;
     }
     if (blockPitch <= 0) {
-        writeToLog(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 1"));
+        m_report.log(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 1"));
         return;
     }
     const int64_t start = (int64_t(m_dryingOffset) + 3) * 100 + blockPitch / 2;
     if (start < 0) {
-        writeToLog(QStringLiteral("ACCEL: fillArtificialDryingStruct the drying offset %1 mm starts the strip "
+        m_report.log(QStringLiteral("ACCEL: fillArtificialDryingStruct the drying offset %1 mm starts the strip "
                                   "before the page")
                        .arg(m_dryingOffset));
         return;
@@ -248,7 +259,7 @@ void accelInstrument::fillArtificialDryingStruct(int page)
         }
     }
     if (list.empty()) {
-        writeToLog(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 2"));
+        m_report.log(QStringLiteral("ACCEL: fillArtificialDryingStruct ACCEL_MEMORY_ERROR 2"));
         return;
     }
     for (size_t j = 0; j < list.size(); ++j) {
@@ -264,13 +275,13 @@ void accelInstrument::fillArtificialDryingStruct(int page)
     m_dryingList = m_dryingLists.back().data();
 }
 
-void accelInstrument::useNoDryingList()
+void PageMeasurement::useNoDryingList()
 {
     m_dryingList = nullptr;
     m_dryingEntryCount = 0;
 }
 
-void accelInstrument::releaseDryingLists()
+void PageMeasurement::releaseDryingLists()
 {
     useNoDryingList();
     m_dryingLists.clear();
@@ -278,20 +289,20 @@ void accelInstrument::releaseDryingLists()
 
 // ---- status callback, on the SDK's thread -----------------------------------------------------
 
-unsigned accelInstrument::Accel_StatusCallBack(void* const handle, int doc, void* user)
+unsigned PageMeasurement::Accel_StatusCallBack(void* const handle, int doc, void* user)
 {
     if (!handle || doc < 0 || !user)
-        return BadCallbackArguments;
-    return static_cast<accelInstrument*>(user)->handleStatus(handle, doc);
+        return accelInstrument::BadCallbackArguments;
+    return static_cast<PageMeasurement*>(user)->handleStatus(handle, doc);
 }
 
-unsigned accelInstrument::handleStatus(void* handle, int doc)
+unsigned PageMeasurement::handleStatus(void* handle, int doc)
 {
-    const AccelFunctionTable& sdk = m_accel.functions;
+    const AccelFunctionTable& sdk = m_session.accel().functions;
     JobStatusRecord status = {};
     const unsigned answer = sdk.GetJobStatus(handle, doc, &status);
     if (answer != 0) {
-        logFailure(QStringLiteral("ACCEL_ERROR GetJobStatus error"));
+        m_report.failure(QStringLiteral("ACCEL_ERROR GetJobStatus error"));
         pageEnd(false, -1);
         return answer;
     }
@@ -306,23 +317,23 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
     case 0x200:
     case 0x300:
         // While the end flag is 1, each of these asks again whether the document has finished.
-        if (m_accel.mEndFlag == 1)
-            doPageEnd();
+        if (m_session.accel().mEndFlag == 1)
+            askDocumentFinished();
         return 0;
     case 0x400:
-        doPageMeasureProgress(percentText(status.mPercent400), 2);
+        reportProgress(percentText(status.mPercent400), 2);
         return 0;
     case 0x410:
-        doPageMeasureProgress(percentText(status.mPercent410), 2);
+        reportProgress(percentText(status.mPercent410), 2);
         return 0;
     case 0x500:
-        doPageMeasureProgress(percentText(status.mPercent500), 1);
+        reportProgress(percentText(status.mPercent500), 1);
         return 0;
     case AccelStatusReadyToReceiveData:
         return receivePageData(doc, page);
     case 0x580:
         // The SDK repeats this status; the page ends once.
-        if (m_accel.mLastPage.exchange(page) == page)
+        if (m_session.accel().mLastPage.exchange(page) == page)
             return 0;
         sdk.ReleaseJobStatus(handle, doc);
         pageEnd(true, page);
@@ -333,7 +344,7 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
         return 0;
     case AccelStatusCanceled:
         sdk.ReleaseJobStatus(handle, doc);
-        logFailure(QStringLiteral("ACCEL_STATUS_CANCELED"));
+        m_report.failure(QStringLiteral("ACCEL_STATUS_CANCELED"));
         pageEnd(false, page);
         return 0;
     case AccelStatusError:
@@ -343,7 +354,7 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
         return 0;
     default:
         sdk.ReleaseJobStatus(handle, doc);
-        setErrorString(QStringLiteral("ACCEL: page %1 ended with the unknown job status 0x%2")
+        m_report.setErrorString(QStringLiteral("ACCEL: page %1 ended with the unknown job status 0x%2")
                            .arg(page)
                            .arg(unsigned(status.mJobStatus), 0, 16));
         pageEnd(false, page);
@@ -351,16 +362,16 @@ unsigned accelInstrument::handleStatus(void* handle, int doc)
     }
 }
 
-unsigned accelInstrument::receivePageData(int doc, int page)
+unsigned PageMeasurement::receivePageData(int doc, int page)
 {
     // The SDK repeats this status; the page's data is fetched once.
-    if (m_accel.mLastPage.exchange(page) == page)
+    if (m_session.accel().mLastPage.exchange(page) == page)
         return 0;
     QByteArray data;
     QString error;
-    const unsigned answer = Accel_Measurement(&m_accel, doc, page, data, error);
+    const unsigned answer = Accel_Measurement(&m_session.accel(), doc, page, data, error);
     if (answer != 0) {
-        logFailure(QStringLiteral("ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result %1 err: %2")
+        m_report.failure(QStringLiteral("ACCEL_STATUS_READY_TO_RECEIVE_DATA Accel_Measurement: result %1 err: %2")
                        .arg(answer)
                        .arg(error));
         pageEnd(false, page);
@@ -368,24 +379,24 @@ unsigned accelInstrument::receivePageData(int doc, int page)
     }
     gotPageData(pageIndexOf(page), data);
     // In the other modes the page ends with a later status.
-    if (m_docMode == 0)
+    if (m_session.documentMode() == 0)
         pageEnd(true, page);
     return 0;
 }
 
-void accelInstrument::reportStatusError(void* handle)
+void PageMeasurement::reportStatusError(void* handle)
 {
     ErrorRecord errors = {};
-    if (m_accel.functions.GetErrorCodes(handle, &errors) != 0) {
-        logFailure(QStringLiteral("ACCEL_STATUS_ERROR, can't get Error codes"));
+    if (m_session.accel().functions.GetErrorCodes(handle, &errors) != 0) {
+        m_report.failure(QStringLiteral("ACCEL_STATUS_ERROR, can't get Error codes"));
         return;
     }
     const uint32_t connection = errors.mAccelConnectionStatus & 1u;
-    writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mErrorCode %1").arg(errors.mErrorCode));
-    writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mAccelConnectionStatus %1").arg(connection));
-    writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mStatus %1").arg(errors.mStatus));
-    writeToLog(QStringLiteral("ACCEL_STATUS_ERROR: mILSErrorCode %1").arg(errors.mILSErrorCode));
-    setErrorString(
+    m_report.log(QStringLiteral("ACCEL_STATUS_ERROR: mErrorCode %1").arg(errors.mErrorCode));
+    m_report.log(QStringLiteral("ACCEL_STATUS_ERROR: mAccelConnectionStatus %1").arg(connection));
+    m_report.log(QStringLiteral("ACCEL_STATUS_ERROR: mStatus %1").arg(errors.mStatus));
+    m_report.log(QStringLiteral("ACCEL_STATUS_ERROR: mILSErrorCode %1").arg(errors.mILSErrorCode));
+    m_report.setErrorString(
         QStringLiteral("ACCEL_STATUS_ERROR: mErrorCode %1 mAccelConnectionStatus %2 mStatus %3 mILSErrorCode %4")
             .arg(errors.mErrorCode)
             .arg(connection)
@@ -393,7 +404,7 @@ void accelInstrument::reportStatusError(void* handle)
             .arg(errors.mILSErrorCode));
 }
 
-unsigned accelInstrument::Accel_Measurement(_AccelStruct* accel, int doc, int page, QByteArray& data, QString& error)
+unsigned PageMeasurement::Accel_Measurement(_AccelStruct* accel, int doc, int page, QByteArray& data, QString& error)
 {
     const AccelFunctionTable& sdk = accel->functions;
     JobStatusRecord status = {};
@@ -406,14 +417,14 @@ unsigned accelInstrument::Accel_Measurement(_AccelStruct* accel, int doc, int pa
         error = QStringLiteral("ACCEL: Accel_Measurement %1 data blocks exceed the bound of %2")
                     .arg(status.mDataCount)
                     .arg(MaxPageDataBlocks);
-        return PageFailed;
+        return accelInstrument::PageFailed;
     }
     // Every block belongs to the page: their bytes are kept in order, one after the other.
     for (int32_t index = 0; index < status.mDataCount; ++index) {
         void* const block = sdk.AllocMeasurementData(accel->mHandle, doc, page, index, -1);
         if (!block) {
             error = QStringLiteral("ACCEL: Accel_Measurement AllocMeasurementData Error");
-            return PageFailed;
+            return accelInstrument::PageFailed;
         }
         // All of the block is read before it is given back, which may free it.
         const auto* header = static_cast<const MeasurementDataBlock*>(block);
@@ -430,51 +441,51 @@ unsigned accelInstrument::Accel_Measurement(_AccelStruct* accel, int doc, int pa
         }
         if (!refusal.isEmpty()) {
             error = refusal;
-            return PageFailed;
+            return accelInstrument::PageFailed;
         }
     }
     accel->mEndFlag = page;
     return 0;
 }
 
-void accelInstrument::gotPageData(int page, const QByteArray& data)
+void PageMeasurement::gotPageData(int page, const QByteArray& data)
 {
-    const accelParams_st* params = m_jobParams.getPage(page);
+    const accelParams_st* params = m_job.getPage(page);
     if (!params) {
-        logFailure(QStringLiteral("ACCEL: measurement data for page %1, which is not a page of the job").arg(page));
-        emit MeasureDataSignal(QString());
+        m_report.failure(QStringLiteral("ACCEL: measurement data for page %1, which is not a page of the job").arg(page));
+        emit m_instrument.MeasureDataSignal(QString());
         return;
     }
     // One pass over the pattern, so a prefix holding "%2" stays as it is.
     const QString name = QStringLiteral("meas_%1_%2.tmp").arg(m_dataFilePrefix, QString::number(page));
     const QString path = QDir(m_dataFolder).absoluteFilePath(name);
     const QString it8Path = params->getIt8FilePath();
-    writeToLog(QStringLiteral("it8 data file %1").arg(it8Path));
+    m_report.log(QStringLiteral("it8 data file %1").arg(it8Path));
     QString reason;
     if (DevFile::createDataMeasureFile(it8Path, data, path, &reason)) {
-        emit MeasureDataSignal(path);
+        emit m_instrument.MeasureDataSignal(path);
         return;
     }
-    writeToLog(QStringLiteral("Error creating measuring data file %1").arg(path));
+    m_report.log(QStringLiteral("Error creating measuring data file %1").arg(path));
     // DevFile names the file in all but its checks of the arguments.
-    logReason(reason.contains(path) ? reason : QStringLiteral("%1: %2").arg(path, reason));
-    emit MeasureDataSignal(QString());
+    m_report.reason(reason.contains(path) ? reason : QStringLiteral("%1: %2").arg(path, reason));
+    emit m_instrument.MeasureDataSignal(QString());
 }
 
 // ---- hand-over to the instrument's thread ------------------------------------------------------
 
-void accelInstrument::pageEnd(bool resp, int page)
+void PageMeasurement::pageEnd(bool resp, int page)
 {
-    QMetaObject::invokeMethod(this, "pageEndSlot", Qt::QueuedConnection, Q_ARG(bool, resp), Q_ARG(int, page));
+    QMetaObject::invokeMethod(&m_instrument, "pageEndSlot", Qt::QueuedConnection, Q_ARG(bool, resp), Q_ARG(int, page));
 }
 
-void accelInstrument::doPageEnd()
+void PageMeasurement::askDocumentFinished()
 {
-    QMetaObject::invokeMethod(this, "doPageEndSlot", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&m_instrument, "doPageEndSlot", Qt::QueuedConnection);
 }
 
-void accelInstrument::doPageMeasureProgress(const QString& text, int type)
+void PageMeasurement::reportProgress(const QString& text, int type)
 {
-    QMetaObject::invokeMethod(this, "pageMeasureProgrSlot", Qt::QueuedConnection, Q_ARG(QString, text),
+    QMetaObject::invokeMethod(&m_instrument, "pageMeasureProgrSlot", Qt::QueuedConnection, Q_ARG(QString, text),
                               Q_ARG(int, type));
 }

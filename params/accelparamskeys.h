@@ -1,0 +1,43 @@
+#ifndef LUMETRA_ACCELPARAMSKEYS_H
+#define LUMETRA_ACCELPARAMSKEYS_H
+
+/**
+ * @brief The property-map keys of a page (accelParams_st) and a job (accelMeasParams_st).
+ *
+ * The measurement options without a setter (measurement, calibration and drying
+ * type, drying time, UV filter, M0, take-up, offsets) are set through a page's
+ * map: write the page with toMap(), change the values under these keys with
+ * DevProperty::QMapSetSimpleValue (lengths as length records) and read it back
+ * with fromMap(). Values, ranges and defaults: see accelParams_st.
+ */
+namespace accelParamsKeys {
+
+/// Drying: 0 natural, 1 artificial (a drying strip).
+inline constexpr char DryType[] = "accelParamsDryType";
+/// Result kinds: 0 spectral and Lab, 1 Lab, 2 XYZ, 3 Yxy, 4 LCh.
+inline constexpr char MeasType[] = "accelParamsMeasType";
+inline constexpr char CalibType[] = "accelParamsCalibType";
+/// Drying time of an artificially dried page.
+inline constexpr char DryTime[] = "accelParamsDryTime";
+inline constexpr char UVFilter[] = "accelParamsUVFilter";
+inline constexpr char Mm0[] = "accelParamsMm0";
+inline constexpr char PatchForRow[] = "accelParamsPatchForRow";
+inline constexpr char ChannelNum[] = "accelParamsChannelNum";
+inline constexpr char DimPatchX[] = "accelParamsDimPatchX";
+inline constexpr char DimPatchY[] = "accelParamsDimPatchY";
+inline constexpr char OffsetX[] = "accelParamsOffsetX";
+inline constexpr char OffsetY[] = "accelParamsOffsetY";
+/// Whether the page runs backwards onto a take-up reel.
+inline constexpr char TakeUp[] = "accelParamsTakeUp";
+
+/// The job's page count.
+inline constexpr char PageNum[] = "MeasPageNum";
+inline constexpr char PageHeight[] = "accelParamsPageHeight";
+/// Misspelt, but it is the key maps in use carry.
+inline constexpr char PageWidth[] = "accelParamsPageWidht";
+/// The group that holds the job's pages.
+inline constexpr char PageGroup[] = "MeasPageGroup";
+
+} // namespace accelParamsKeys
+
+#endif

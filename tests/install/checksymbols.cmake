@@ -1,0 +1,28 @@
+# Run by ctest: every symbol the driver library exports must belong to the
+# exported names (see cmake/LumetraExports.cmake), and there must be some.
+execute_process(COMMAND ${NM} -D --defined-only --demangle ${LIBRARY}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE error)
+if(NOT result STREQUAL "0")
+    message(FATAL_ERROR "${NM} failed on ${LIBRARY}: ${error}")
+endif()
+string(REPLACE "\n" ";" lines "${output}")
+set(count 0)
+set(stray "")
+foreach(line ${lines})
+    # "<address> <type> <name>"
+    if(NOT line MATCHES "^[0-9a-f]+ [A-Za-z] (.*)$")
+        continue()
+    endif()
+    set(name "${CMAKE_MATCH_1}")
+    math(EXPR count "${count} + 1")
+    if(NOT name MATCHES "${ALLOWED}")
+        string(APPEND stray "  ${name}\n")
+    endif()
+endforeach()
+if(NOT stray STREQUAL "")
+    message(FATAL_ERROR "${LIBRARY} exports symbols beyond its public classes:\n${stray}")
+endif()
+if(count LESS 50)
+    message(FATAL_ERROR "${LIBRARY} exports only ${count} symbols: the public classes are missing")
+endif()
+message(STATUS "${count} exported symbols, all of the public classes")
