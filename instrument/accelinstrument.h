@@ -99,9 +99,11 @@ public:
     bool checkAccelConnession();
     /**
      * Opens the connection and a print document for the job's paper.
+     * The measurement data files are `<dataFolder>/meas_<dataFilePrefix>_<page>.tmp`,
+     * the page counted from 0.
      * @param mode a #DocumentMode.
-     * @param dataFilePrefix and @p dataFolder name the measurement data files:
-     *        `<dataFolder>/meas_<dataFilePrefix>_<page>.tmp`, the page counted from 0.
+     * @param dataFilePrefix names the data files.
+     * @param dataFolder holds the data files.
      */
     bool AccelStart(int mode, const QString& dataFilePrefix, const QString& dataFolder);
     /// Registers the status callback through which the SDK reports the pages.
@@ -141,9 +143,13 @@ public:
     void doPageEnd();
     /// Emits #measureProgr on the instrument's thread.
     void doPageMeasureProgress(const QString& text, int type);
+    /// @name Drying strip
+    ///@{
+
     /// Where the drying strip starts, in whole millimetres; 0 unless a host sets it.
     void setDryingOffset(int millimetres);
     int getDryingOffset() const;
+    ///@}
 
     /// Whether the last checkAccelConnession() found the spectrophotometer.
     bool getIsConnected() const;
@@ -171,12 +177,18 @@ public:
     /// The instrument's own copy of the job.
     const accelMeasParams_st& params() const;
 
+    /// @name The property object (DevProperty)
+    ///@{
+
+    /// The instrument's connection state as a read-only record ("accelIsConnected")
+    /// in the full form; nothing is read back from a map.
     void toMap(PropertyMap& map, eSaveMode mode) override;
     void fromMap(const PropertyMap& map) override;
     bool checkDataCoherence(const PropertyMap& in, PropertyMap& out) override;
     QString getClass() const override;
     QString getLabel() const override;
     QString getToolTips() const override;
+    ///@}
 
 signals:
     /// A log line; may be emitted on an SDK thread. @p debuglevel is always 0.

@@ -23,11 +23,15 @@ struct LUMETRA_EXPORT accelJobRequest
     QString it8File;
     /// Patches per chart row; -1 takes the target's LGOROWLENGTH.
     int32_t patchesPerRow = 0;
+    /// Patch width.
     int32_t patchWidth = 0;
+    /// Patch height.
     int32_t patchHeight = 0;
     /// Ink channels of the chart, 1 to 32.
     int32_t channels = 0;
+    /// Paper width.
     uint32_t paperWidth = 0;
+    /// Paper height.
     uint32_t paperHeight = 0;
     /// The patches of every row, the last row's padding included; 0 until the
     /// target is read (the chart fills it in).
@@ -44,8 +48,11 @@ struct LUMETRA_EXPORT accelJobRequest
 /// The printer an instrument talks to; see accelInstrument::InitInstrument().
 struct accelPrinter
 {
+    /// 3 TCP, 4 USB, 6 AUTO, 7 USB when the address starts with "usb".
     int connectionType = 3;
+    /// The printer's address.
     QString address;
+    /// The printer's model, as the SDK knows it.
     QString model;
 };
 

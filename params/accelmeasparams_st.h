@@ -9,40 +9,59 @@
 
 #include <QVector>
 
-// One measurement job: the paper size and its pages in job order. The job owns
-// its pages; a copy owns copies of them.
+/**
+ * @brief One measurement job: the paper size and its pages in job order.
+ *
+ * The job owns its pages; a copy owns copies of them. accelJobRequest fills a
+ * job of identical pages.
+ */
 class LUMETRA_EXPORT accelMeasParams_st : public DevProperty
 {
 public:
-    // Reading a map creates at most this many pages, whatever count it claims.
+    /// Reading a map creates at most this many pages, whatever count it claims.
     static constexpr int MaxPageCount = 10000;
 
+    /// @name Construction and copies
+    ///@{
+
+    /// An empty job; a copy holds copies of the pages.
     accelMeasParams_st();
     accelMeasParams_st(const accelMeasParams_st& other);
     accelMeasParams_st& operator=(const accelMeasParams_st& other);
     ~accelMeasParams_st() override;
+    ///@}
 
-    // The page at index, null outside the pages. The job keeps ownership; the
-    // pointer lives until the next fromMap, assignment or destruction.
+    /// The page at index, null outside the pages. The job keeps ownership; the
+    /// pointer lives until the next fromMap, assignment or destruction.
     accelParams_st* getPage(int index) const;
 
+    /// @name Paper
+    ///@{
+
+    /// The paper's size, read back in the unit code given (Measure::Millimetre, ...).
     int getPageHeight(unsigned long unit) const;
     int getPageWidth(unsigned long unit) const;
     void setPageHeight(Measure height);
     void setPageWidth(Measure width);
+    ///@}
 
+    /// @name The property object (DevProperty)
+    ///@{
+
+    /// Class name, label and tool tip, and the map form with the pages in a group.
     QString getClass() const override;
     QString getLabel() const override;
     QString getToolTips() const override;
     void toMap(PropertyMap& map, eSaveMode mode) override;
-    // Replaces the pages with those of the map: one page at least, and pages
-    // the map's group lacks keep their defaults.
+    ///@}
+    /// Replaces the pages with those of the map: one page at least, and pages
+    /// the map's group lacks keep their defaults.
     void fromMap(const PropertyMap& map) override;
-    // Runs each page's checkDataCoherence on its record in the map's page
-    // group; true when any page read a value. `out` is untouched.
+    /// Runs each page's checkDataCoherence on its record in the map's page
+    /// group; true when any page read a value. `out` is untouched.
     bool checkDataCoherence(const PropertyMap& in, PropertyMap& out) override;
 
-    // The pages in job order. Appending hands the page (never null) to the job.
+    /// The pages in job order. Appending hands the page (never null) to the job.
     QVector<accelParams_st*> pages;
 
 private:

@@ -6,7 +6,7 @@ set -euo pipefail
 # --run-only: what building and running the tools needs, without tests, benchmarks and fuzzers.
 packages=(cmake make g++ qtbase5-dev libtiff-dev)
 if [ "${1:-}" != "--run-only" ]; then
-    packages+=(clang libclang-rt-14-dev libtiff-tools libgtest-dev libbenchmark-dev)
+    packages+=(clang libclang-rt-14-dev libtiff-tools libgtest-dev libbenchmark-dev doxygen)
 fi
 missing=()
 for p in "${packages[@]}"; do
