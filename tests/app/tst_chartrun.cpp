@@ -2,6 +2,7 @@
 #include "ctiffimg.h"
 #include "docrecordbytes.h"
 #include "processoutput.h"
+#include "sharedtargets.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -524,9 +525,9 @@ TEST_F(ChartRun, AChartLineThatCannotBeWrittenFailsTheRun)
 
 TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
 {
-    if (!QDir(QStringLiteral(LUMETRA_SHARED_TARGETS)).exists())
-        GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS;
-    const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
+    const QString sevenInks = QStringLiteral("jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt");
+    const QString tooManySets = QStringLiteral("hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt");
+    SKIP_WITHOUT_SHARED_TARGETS(sevenInks, tooManySets);
     values["-tiffoutput"] = tiff;
     values["-patchperrow"] = "84";
     values["-patchsizex"] = "3";
@@ -536,7 +537,7 @@ TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
     SimFolder sim;
 
     // Seven inks named 7CLR_1 ... 7CLR_7, a header time and digit-led names.
-    values["-it8"] = shared.filePath(QStringLiteral("jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt"));
+    values["-it8"] = sharedTarget(sevenInks);
     ASSERT_EQ(run(options(sim.path())), 0) << log().join('\n').toStdString();
     EXPECT_TRUE(log().contains(QStringLiteral("TotalPatchcount=3024 PatchesPerRow=84 ColorTableSize21168")));
     CTiffImg chart;
@@ -546,7 +547,7 @@ TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
 
     // More sets than the header declares: no chart, and the reason in the log.
     QFile::remove(tiff);
-    values["-it8"] = shared.filePath(QStringLiteral("hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt"));
+    values["-it8"] = sharedTarget(tooManySets);
     SimFolder untouched;
     EXPECT_EQ(run(options(untouched.path())), 1);
     EXPECT_EQ(log().last(), QStringLiteral("lumetra: ") + values["-it8"]

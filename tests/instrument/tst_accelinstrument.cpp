@@ -464,7 +464,11 @@ TEST_P(AccelInstrumentDocRecord, HoldsEveryFieldAtItsByteOffset)
 
 INSTANTIATE_TEST_SUITE_P(Modes, AccelInstrumentDocRecord,
                          ::testing::Values(DocModeCase{0, 1, 1, 0}, DocModeCase{1, 1, 1, 1}, DocModeCase{2, 1, 0, 0},
-                                           DocModeCase{3, 0, 0, 0}, DocModeCase{-1, 0, 0, 0}));
+                                           DocModeCase{3, 0, 0, 0}, DocModeCase{-1, 0, 0, 0}),
+                         [](const ::testing::TestParamInfo<DocModeCase>& info) {
+                             const int mode = info.param.mode;
+                             return (mode < 0 ? "modeMinus" : "mode") + std::to_string(std::abs(mode));
+                         });
 
 struct DocumentEndCase
 {

@@ -222,7 +222,7 @@ TEST(MeasurementStatus, BadArgumentsAreAnsweredAndNothingElse)
     EXPECT_EQ(reports, 0);
 }
 
-// Document ids start at 0 for an SDK as far as the callback knows; only negative ones are bad.
+// Only a negative document id is a bad argument: 0 is asked about like any other.
 TEST(MeasurementStatus, DocumentZeroIsAskedAboutLikeAnyOther)
 {
     MeasurementRig rig;
