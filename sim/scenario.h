@@ -81,6 +81,7 @@ struct Scenario
     ChartFault chartFault;
     int statusDelayMs = 0;
     std::string traceFile; // empty = no trace
+    std::string docRecordFile; // where StartDoc's record goes, raw; empty = nowhere
 
 private:
     bool parseLine(const std::string& key, const std::string& value, std::string& error);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -27,6 +28,12 @@ std::string number(int64_t value)
 std::string pointerText(const void* p)
 {
     return p ? "set" : "null";
+}
+
+// A file name of the scenario: relative to the simulator's folder, or absolute.
+std::string inFolder(const std::string& folder, const std::string& name)
+{
+    return name.empty() || name[0] == '/' ? name : folder + "/" + name;
 }
 
 } // namespace
@@ -190,8 +197,8 @@ uint32_t Simulator::bind(void* module, bool moduleIsOwn, void* table, int64_t ta
         }
         m_scenario = scenario;
         m_callCounts.clear();
-        const std::string& traceFile = m_scenario.traceFile;
-        const std::string tracePath = traceFile.empty() || traceFile[0] == '/' ? traceFile : folder + "/" + traceFile;
+        const std::string tracePath = inFolder(folder, m_scenario.traceFile);
+        m_docRecordPath = inFolder(folder, m_scenario.docRecordFile);
         if (!m_trace.open(tracePath))
             std::fprintf(stderr, "ACCEL simulator: cannot write the trace %s\n", tracePath.c_str());
     }
@@ -432,6 +439,10 @@ uint32_t Simulator::startDoc(AccelHandle h, int32_t doc, const void* record)
                      + number(rec->mModeB) + "," + number(rec->mModeC) + "}";
     }
     Call c = documentCall("StartDoc", h, doc, {recordText});
+    // The bytes as given, for checks that must not read them through this library's own header.
+    if (rec && !m_docRecordPath.empty())
+        std::ofstream(m_docRecordPath, std::ios::binary | std::ios::trunc)
+            .write(static_cast<const char*>(record), sizeof(DocRecord));
     if (!c.d)
         return c.refused;
     if (!rec)

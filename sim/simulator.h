@@ -156,6 +156,7 @@ private:
     std::mutex m_mutex;
     Scenario m_scenario;
     CallTrace m_trace;
+    std::string m_docRecordPath; // empty: StartDoc's records are not kept
     std::map<std::string, int64_t> m_callCounts;
     bool m_libraryInitialized = false;
     int m_sessionCount = 0;

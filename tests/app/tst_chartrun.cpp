@@ -1,6 +1,8 @@
 // Whole chart runs of the lumetra executable against the printer simulator.
 #include "ctiffimg.h"
+#include "docrecordbytes.h"
 #include "processoutput.h"
+#include "sharedtargets.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +129,60 @@ TEST_F(ChartRun, SuccessfulRunLogsEveryStepAndReleasesTheSdk)
                            "SetPlatformName", "StartDoc", "CreateChart", "AbortDoc", "DeleteDoc", "Close", "Terminate",
                            "LoadLibraryTerminate"}));
 }
+
+TEST_F(ChartRun, PaperSizeAndDocumentModeReachThePrintersRecord)
+{
+    useFiles();
+    values["-papersizex"] = "330";
+    values["-papersizey"] = "482";
+    SimFolder sim;
+    ASSERT_EQ(run(options(sim.path())), 0) << log().join('\n').toStdString();
+    EXPECT_EQ(sim.call(QStringLiteral("StartDoc")),
+              QStringLiteral("StartDoc(h=1, doc=1, record{doc=1, page=33000x48200, media=33000x48200, modes=1,0,0}) = 0"));
+    // Document mode 2: no data files, pages end with the printer's end of page.
+    const QByteArray expected = expectedDocRecord({1, 33000, 48200, 1, 0, 0});
+    const QByteArray given = sim.startDocRecord();
+    EXPECT_EQ(given, expected) << docRecordDifferences(given, expected).toStdString();
+}
+
+struct AcceptedCase
+{
+    const char* name;
+    const char* option;
+    const char* value;
+    const char* targetHeader;
+    const char* logged;
+};
+
+class ChartRunAccepted : public ChartRun, public ::testing::WithParamInterface<AcceptedCase>
+{
+};
+
+TEST_P(ChartRunAccepted, ValuesAtTheLimitsMakeAChart)
+{
+    const AcceptedCase& c = GetParam();
+    useFiles();
+    writeTarget(it8, QStringLiteral("CMYK"), {"CMYK_C", "CMYK_M", "CMYK_Y", "CMYK_K"}, 10,
+                QString::fromLatin1(c.targetHeader));
+    values[c.option] = c.value;
+    SimFolder sim;
+    ASSERT_EQ(run(options(sim.path())), 0) << log().join('\n').toStdString();
+    EXPECT_TRUE(log().contains(QString::fromLatin1(c.logged))) << log().join('\n').toStdString();
+    CTiffImg chart;
+    ASSERT_TRUE(chart.Open(QFile::encodeName(tiff).constData()));
+    EXPECT_EQ(chart.GetSamples(), values["-numcolor"].toULong());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ChartRunAccepted,
+    ::testing::Values(AcceptedCase{"rowLengthFromTheTarget", "-patchperrow", "-1", "LGOROWLENGTH 5",
+                                   "TotalPatchcount=10 PatchesPerRow=5 ColorTableSize40"},
+                      AcceptedCase{"oneChannel", "-numcolor", "1", "", "TotalPatchcount=12 PatchesPerRow=4 ColorTableSize12"},
+                      AcceptedCase{"mostChannels", "-numcolor", "32", "",
+                                   "TotalPatchcount=12 PatchesPerRow=4 ColorTableSize384"},
+                      AcceptedCase{"smallestPatch", "-patchsizex", "1", "",
+                                   "TotalPatchcount=12 PatchesPerRow=4 ColorTableSize48"}),
+    [](const ::testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.name); });
 
 struct FailureCase
 {
@@ -469,9 +525,9 @@ TEST_F(ChartRun, AChartLineThatCannotBeWrittenFailsTheRun)
 
 TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
 {
-    if (!QDir(QStringLiteral(LUMETRA_SHARED_TARGETS)).exists())
-        GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS;
-    const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
+    const QString sevenInks = QStringLiteral("jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt");
+    const QString tooManySets = QStringLiteral("hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt");
+    SKIP_WITHOUT_SHARED_TARGETS(sevenInks, tooManySets);
     values["-tiffoutput"] = tiff;
     values["-patchperrow"] = "84";
     values["-patchsizex"] = "3";
@@ -481,7 +537,7 @@ TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
     SimFolder sim;
 
     // Seven inks named 7CLR_1 ... 7CLR_7, a header time and digit-led names.
-    values["-it8"] = shared.filePath(QStringLiteral("jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt"));
+    values["-it8"] = sharedTarget(sevenInks);
     ASSERT_EQ(run(options(sim.path())), 0) << log().join('\n').toStdString();
     EXPECT_TRUE(log().contains(QStringLiteral("TotalPatchcount=3024 PatchesPerRow=84 ColorTableSize21168")));
     CTiffImg chart;
@@ -491,7 +547,7 @@ TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
 
     // More sets than the header declares: no chart, and the reason in the log.
     QFile::remove(tiff);
-    values["-it8"] = shared.filePath(QStringLiteral("hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt"));
+    values["-it8"] = sharedTarget(tooManySets);
     SimFolder untouched;
     EXPECT_EQ(run(options(untouched.path())), 1);
     EXPECT_EQ(log().last(), QStringLiteral("lumetra: ") + values["-it8"]

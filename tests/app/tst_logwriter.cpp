@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
 
 TEST(LogWriter, WritesEveryControlCharacterOutSoNoValueStartsALine)
 {
@@ -26,4 +28,20 @@ TEST(LogWriter, NamesBytesThatAreNoText)
 {
     EXPECT_EQ(escapedBytes("c\xe9.tif"), QStringLiteral("c\\xE9.tif"));
     EXPECT_EQ(escapedBytes("a\\b\n"), QStringLiteral("a\\x5Cb\\x0A"));
+}
+
+TEST(LogWriter, EachLineIsInTheFileBeforeTheNextIsWritten)
+{
+    QTemporaryDir dir;
+    QFile log(dir.filePath(QStringLiteral("lumetralog.txt")));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QByteArray written;
+    for (const char* line : {"accelPath: /sdk", "ACCEL: Initialize error", "finished"}) {
+        writeLogLine(&log, QString::fromLatin1(line));
+        written += QByteArray(line) + '\n';
+        // Read as anyone would read it after a crash: nothing may wait in the writer's buffer.
+        QFile reader(log.fileName());
+        ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+        EXPECT_EQ(reader.readAll(), written);
+    }
 }

@@ -1,5 +1,6 @@
 // lumetra-measure as a user runs it, against a private copy of the simulator.
 #include "measurementdata.h"
+#include "sharedtargets.h"
 #include "simfolder.h"
 
 #include <gtest/gtest.h>
@@ -147,14 +148,12 @@ TEST(MeasurementProcess, ThePageIsLaidOutAsTheTargetsChart)
 
 TEST_P(MeasurementProcessMode, Fogra51MeasuresEveryRowOfThirty)
 {
-    const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
-    if (!shared.exists())
-        GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS;
+    const QString fogra51 = QStringLiteral("hamzafer_FOGRA51.txt");
+    SKIP_WITHOUT_SHARED_TARGETS(fogra51);
     SimFolder sim;
     ASSERT_TRUE(sim.isValid());
-    const Outcome outcome = measure(sim, {"-it8", shared.filePath("hamzafer_FOGRA51.txt"), "-patchperrow", "30",
-                                          "-patchsizex", "6", "-numpatch", "1617", "-verbose", "1", "-mode",
-                                          GetParam(), "-timeout", "20"});
+    const Outcome outcome = measure(sim, {"-it8", sharedTarget(fogra51), "-patchperrow", "30", "-patchsizex", "6",
+                                          "-numpatch", "1617", "-verbose", "1", "-mode", GetParam(), "-timeout", "20"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_TRUE(outcome.err.contains("mPatchCountX 30\nmPatchCountY 54\n")) << outcome.err.toStdString();
     EXPECT_EQ(fileContent(sim.filePath("meas__0.tmp")), simulatedBlock(1, 1620));

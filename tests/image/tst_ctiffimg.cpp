@@ -27,6 +27,14 @@
 
 namespace {
 
+// Parameterised cases that each write into a temporary folder of their own.
+template <typename Case>
+class CasesInAFolder : public ::testing::TestWithParam<Case>
+{
+protected:
+    QTemporaryDir dir;
+};
+
 // A deterministic pattern per line so that a swapped or shifted line is noticed.
 std::vector<unsigned char> patternLine(uint32_t line, size_t bytes)
 {
@@ -49,6 +57,32 @@ private:
 QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+// How many strips the file's directory lists, read from its bytes: libtiff derives its
+// own count from ImageLength, so a strip written past the height would not show there.
+std::optional<uint32_t> listedStripCount(const QByteArray& path)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 8 || !bytes.startsWith("II*"))
+        return std::nullopt;
+    const auto at = [&bytes](qint64 offset, int size) -> std::optional<uint32_t> {
+        if (offset < 0 || offset + size > bytes.size())
+            return std::nullopt;
+        return size == 2 ? qFromLittleEndian<uint16_t>(bytes.constData() + offset)
+                         : qFromLittleEndian<uint32_t>(bytes.constData() + offset);
+    };
+    const std::optional<uint32_t> directory = at(4, 4);
+    const std::optional<uint32_t> entries = directory ? at(*directory, 2) : std::nullopt;
+    for (uint32_t i = 0; entries && i < *entries; ++i) {
+        const qint64 entry = qint64(*directory) + 2 + qint64(i) * 12;
+        if (at(entry, 2) == uint32_t(TIFFTAG_STRIPOFFSETS))
+            return at(entry + 4, 4);
+    }
+    return std::nullopt;
 }
 
 // Reads the whole image and compares it with the pattern lines.
@@ -74,11 +108,7 @@ struct WriteCase
     uint16_t expectedPhotometric;
 };
 
-class CTiffImgRoundTrip : public ::testing::TestWithParam<WriteCase>
-{
-protected:
-    QTemporaryDir dir;
-};
+using CTiffImgRoundTrip = CasesInAFolder<WriteCase>;
 
 TEST_P(CTiffImgRoundTrip, WritesTagsAndLinesThatReadBack)
 {
@@ -151,6 +181,7 @@ TEST_P(CTiffImgRoundTrip, WritesTagsAndLinesThatReadBack)
     EXPECT_EQ(TIFFNumberOfStrips(tif), height);
     EXPECT_EQ(TIFFNumberOfDirectories(tif), 1);
     TIFFClose(tif);
+    EXPECT_EQ(listedStripCount(path), height) << "no strip past the last line";
 
     // Pixels through the wrapper's reader.
     CTiffImg reader;
@@ -182,27 +213,55 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"lab", 3, CTiffImg::CieLab, true, false, PHOTOMETRIC_CIELAB}),
     [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
-// Writes a small 3-sample file through libtiff directly with the given layout.
-bool writeForeignTiff(const QByteArray& path, uint16_t planar, uint16_t orientation)
+// The layout of a file written through libtiff directly, uncompressed.
+struct ForeignLayout
+{
+    uint16_t photometric = PHOTOMETRIC_RGB;
+    uint16_t samples = 3;
+    uint16_t bits = 8;
+    uint32_t width = 4;
+    uint32_t height = 2;
+    uint32_t rowsPerStrip = 2;
+    uint16_t planar = PLANARCONFIG_CONTIG;
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+};
+
+// Row y of every plane holds patternLine(y), so each row of a strip differs from the others.
+bool writeForeignTiff(const QByteArray& path, const ForeignLayout& layout)
 {
     TIFF* tif = TIFFOpen(path.constData(), "w");
     if (!tif)
         return false;
-    const uint32_t width = 4, height = 2;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, planar);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2);
-    TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
-    std::vector<unsigned char> data(width * height * 3, 0x5a);
-    const tstrip_t strips = TIFFNumberOfStrips(tif);
-    for (tstrip_t s = 0; s < strips; ++s)
-        TIFFWriteEncodedStrip(tif, s, data.data(), TIFFStripSize(tif));
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, layout.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, layout.height);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, layout.planar);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, layout.samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, layout.bits);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, layout.orientation);
+    const size_t rowBytes = size_t(TIFFScanlineSize(tif));
+    const uint32_t stripsPerPlane = (layout.height + layout.rowsPerStrip - 1) / layout.rowsPerStrip;
+    bool written = true;
+    for (tstrip_t s = 0; s < TIFFNumberOfStrips(tif); ++s) {
+        std::vector<unsigned char> strip;
+        const uint32_t first = (s % stripsPerPlane) * layout.rowsPerStrip;
+        for (uint32_t y = first; y < std::min(first + layout.rowsPerStrip, layout.height); ++y) {
+            const std::vector<unsigned char> row = patternLine(y, rowBytes);
+            strip.insert(strip.end(), row.begin(), row.end());
+        }
+        written = TIFFWriteEncodedStrip(tif, s, strip.data(), tmsize_t(strip.size())) >= 0 && written;
+    }
     TIFFClose(tif);
-    return true;
+    return written;
+}
+
+bool writeForeignTiff(const QByteArray& path, uint16_t planar, uint16_t orientation)
+{
+    ForeignLayout layout;
+    layout.planar = planar;
+    layout.orientation = orientation;
+    return writeForeignTiff(path, layout);
 }
 
 TEST(CTiffImgOpen, RefusesSeparatePlanesAndOtherOrientations)
@@ -228,8 +287,86 @@ TEST(CTiffImgOpen, RefusesSeparatePlanesAndOtherOrientations)
     ASSERT_EQ(line.size(), 12u);
     EXPECT_TRUE(img.ReadLine(line.data()));
     EXPECT_TRUE(img.ReadLine(line.data()));
-    EXPECT_EQ(line, std::vector<unsigned char>(12, 0x5a));
+    EXPECT_EQ(line, patternLine(1, 12));
 }
+
+struct ForeignCase
+{
+    const char* name;
+    ForeignLayout layout;
+    unsigned long kind;
+    unsigned long bytesPerLine;
+};
+
+using CTiffImgForeign = CasesInAFolder<ForeignCase>;
+
+TEST_P(CTiffImgForeign, ReadsEveryLineAndTheKindOfCoding)
+{
+    const ForeignCase& c = GetParam();
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("foreign.tif")));
+    ASSERT_TRUE(writeForeignTiff(path, c.layout));
+    CTiffImg img;
+    ASSERT_TRUE(img.Open(path.constData())) << img.GetErrorText().toStdString();
+    EXPECT_EQ(img.GetPhoto(), c.kind);
+    EXPECT_EQ(img.GetSamples(), c.layout.samples);
+    EXPECT_EQ(img.GetBitsPerSample(), c.layout.bits);
+    ASSERT_EQ(img.GetBytesPerLine(), c.bytesPerLine);
+    std::vector<unsigned char> line(c.bytesPerLine);
+    for (uint32_t y = 0; y < c.layout.height; ++y) {
+        ASSERT_TRUE(img.ReadLine(line.data())) << "line " << y;
+        EXPECT_EQ(line, patternLine(y, line.size())) << "line " << y;
+    }
+    EXPECT_FALSE(img.ReadLine(line.data()));
+}
+
+// photometric, samples, bits, width, height, rows per strip
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CTiffImgForeign,
+    ::testing::Values(
+        ForeignCase{"whiteIsZero", {PHOTOMETRIC_MINISWHITE, 1, 8, 5, 3, 1}, CTiffImg::Subtractive, 5},
+        ForeignCase{"blackIsZero", {PHOTOMETRIC_MINISBLACK, 1, 8, 5, 3, 1}, CTiffImg::Additive, 5},
+        ForeignCase{"rgb", {PHOTOMETRIC_RGB, 3, 8, 5, 3, 1}, CTiffImg::Additive, 15},
+        ForeignCase{"separated", {PHOTOMETRIC_SEPARATED, 4, 8, 5, 3, 1}, CTiffImg::Subtractive, 20},
+        ForeignCase{"cieLab", {PHOTOMETRIC_CIELAB, 3, 8, 5, 3, 1}, CTiffImg::CieLab, 15},
+        // Strips of several rows, the last one short.
+        ForeignCase{"rowsPerStrip3", {PHOTOMETRIC_SEPARATED, 4, 8, 5, 7, 3}, CTiffImg::Subtractive, 20},
+        ForeignCase{"oneStrip", {PHOTOMETRIC_MINISBLACK, 1, 8, 6, 5, 5}, CTiffImg::Additive, 6},
+        // Lines of bits that do not fill their last byte take it whole.
+        ForeignCase{"oneBit", {PHOTOMETRIC_MINISWHITE, 1, 1, 13, 5, 2}, CTiffImg::Subtractive, 2},
+        ForeignCase{"fourBits", {PHOTOMETRIC_MINISBLACK, 1, 4, 13, 5, 2}, CTiffImg::Additive, 7},
+        ForeignCase{"fourBitsRgb", {PHOTOMETRIC_RGB, 3, 4, 5, 3, 3}, CTiffImg::Additive, 8},
+        ForeignCase{"oneBitWholeBytes", {PHOTOMETRIC_MINISBLACK, 1, 1, 16, 3, 1}, CTiffImg::Additive, 2}),
+    [](const ::testing::TestParamInfo<ForeignCase>& info) { return std::string(info.param.name); });
+
+struct BitsCase
+{
+    const char* name;
+    unsigned long bits;
+    unsigned long width;
+    unsigned long bytesPerLine;
+};
+
+using CTiffImgFewBits = CasesInAFolder<BitsCase>;
+
+TEST_P(CTiffImgFewBits, LinesTakeTheirLastByteWhole)
+{
+    const BitsCase& c = GetParam();
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("bits.tif")));
+    const uint32_t height = 3;
+    CTiffImg img;
+    ASSERT_TRUE(img.Create(path.constData(), c.width, height, c.bits, CTiffImg::Additive, 1, 72, 72, true));
+    EXPECT_EQ(img.GetBytesPerLine(), c.bytesPerLine);
+    for (uint32_t y = 0; y < height; ++y)
+        ASSERT_TRUE(img.WriteLine(patternLine(y, c.bytesPerLine).data()));
+    ASSERT_TRUE(img.Close()) << img.GetErrorText().toStdString();
+    expectPatternImage(path, height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, CTiffImgFewBits,
+                         ::testing::Values(BitsCase{"oneBit13", 1, 13, 2}, BitsCase{"oneBit9", 1, 9, 2},
+                                           BitsCase{"oneBit16", 1, 16, 2}, BitsCase{"fourBits13", 4, 13, 7},
+                                           BitsCase{"fourBits3", 4, 3, 2}),
+                         [](const ::testing::TestParamInfo<BitsCase>& info) { return std::string(info.param.name); });
 
 TEST(CTiffImgState, LineOperationsOfTheOtherModeOrClosedFail)
 {
@@ -324,11 +461,7 @@ struct CreateCase
     const char* reason;
 };
 
-class CTiffImgCreateRefusal : public ::testing::TestWithParam<CreateCase>
-{
-protected:
-    QTemporaryDir dir;
-};
+using CTiffImgCreateRefusal = CasesInAFolder<CreateCase>;
 
 TEST_P(CTiffImgCreateRefusal, LeavesNothingAndSaysWhy)
 {
@@ -392,11 +525,7 @@ struct EndingCase
     int reasonErrno;  // 0: no system reason expected
 };
 
-class CTiffImgEnding : public ::testing::TestWithParam<EndingCase>
-{
-protected:
-    QTemporaryDir dir;
-};
+using CTiffImgEnding = CasesInAFolder<EndingCase>;
 
 TEST_P(CTiffImgEnding, OnlyASavedChartAppearsUnderItsName)
 {
@@ -510,11 +639,7 @@ struct NodeCase
     bool (*make)(const QByteArray& path);
 };
 
-class CTiffImgNonRegularPath : public ::testing::TestWithParam<NodeCase>
-{
-protected:
-    QTemporaryDir dir;
-};
+using CTiffImgNonRegularPath = CasesInAFolder<NodeCase>;
 
 TEST_P(CTiffImgNonRegularPath, IsNeverReplaced)
 {
@@ -544,11 +669,7 @@ INSTANTIATE_TEST_SUITE_P(Nodes, CTiffImgNonRegularPath,
                                            NodeCase{"linkToFifo", makeLinkToFifo}),
                          [](const ::testing::TestParamInfo<NodeCase>& info) { return std::string(info.param.name); });
 
-class CTiffImgSymlink : public ::testing::TestWithParam<bool>
-{
-protected:
-    QTemporaryDir dir;
-};
+using CTiffImgSymlink = CasesInAFolder<bool>;
 
 TEST_P(CTiffImgSymlink, IsWrittenThroughAndKept)
 {
@@ -655,11 +776,7 @@ struct ForgedCase
     const char* reason;  // null: the file opens; empty: refused in libtiff's words
 };
 
-class CTiffImgForged : public ::testing::TestWithParam<ForgedCase>
-{
-protected:
-    QTemporaryDir dir;
-};
+using CTiffImgForged = CasesInAFolder<ForgedCase>;
 
 TEST_P(CTiffImgForged, OpensOnlyWhatTheFileCanHold)
 {

@@ -21,6 +21,8 @@ public:
     int endFlag() const { return m_instrument.session.accel().mEndFlag; }
 
     static AccelStatusCallback statusCallback() { return PageMeasurement::statusCallback(); }
+    // What the instrument hands the SDK as the status callback's user.
+    void* statusUser() const { return const_cast<PageMeasurement*>(&m_instrument.measurement); }
 
 private:
     const accelInstrumentPrivate& m_instrument;

@@ -1,6 +1,7 @@
 #include "accelinstrument.h"
 #include "accelmeasparams_st.h"
 #include "csdklibrary.h"
+#include "docrecordbytes.h"
 #include "driversetup.h"
 #include "simfolder.h"
 
@@ -374,12 +375,58 @@ TEST(AccelInstrumentConnection, TextsTooLongForTheFixedFieldsAreRefused)
     fits.cleanupACCEL();
 }
 
+struct ArgumentCase
+{
+    const char* operation;
+    // Every traced call of the operation; <sim> stands for the SDK folder, <temp> for the temporary folder.
+    QStringList calls;
+};
+
+class AccelInstrumentSdkArguments : public ::testing::TestWithParam<ArgumentCase>
+{
+};
+
+// Texts go to the SDK with their own lengths: a length too long reads bytes past the text.
+TEST_P(AccelInstrumentSdkArguments, TextsWithTheirOwnLengths)
+{
+    SimFolder sim;
+    accelInstrument instrument(sim.path());
+    setSinglePageJob(instrument, QString(), PageSetup());
+    ASSERT_TRUE(bringUp(instrument, 3, QStringLiteral("10.0.0.7")));
+    instrument.cleanupACCEL();
+    // The simulator's folder lies inside the temporary one, so the two lengths differ.
+    ASSERT_NE(sim.path().size(), QDir::tempPath().size());
+    QStringList expected;
+    for (QString line : GetParam().calls)
+        expected << line.replace(QLatin1String("<sim>"), sim.path()).replace(QLatin1String("<temp>"), QDir::tempPath());
+    const QString prefix = QLatin1String(GetParam().operation) + QLatin1Char('(');
+    QStringList calls;
+    for (const QString& line : sim.calls()) {
+        if (line.startsWith(prefix))
+            calls << line;
+    }
+    EXPECT_EQ(calls, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AccelInstrumentSdkArguments,
+    ::testing::Values(
+        ArgumentCase{"LoadLibraryInitialize",
+                     {"LoadLibraryInitialize(flags=256, sdkFolder=\"<sim>\", tempFolder=\"<temp>\", reserved=0, "
+                      "reserved2=null) = 0"}},
+        ArgumentCase{"SetPrinter", {"SetPrinter(h=1, model=\"ILS30EP\") = 0"}},
+        ArgumentCase{"Open",
+                     {"Open(h=1, code=4, address=\"10.0.0.7\") = 0", "Open(h=1, code=4, address=\"10.0.0.7\") = 0"}},
+        ArgumentCase{"SetApplicationName", {"SetApplicationName(h=1, doc=1, text=\"Quorastelian\") = 0"}},
+        ArgumentCase{"SetPlatformName", {"SetPlatformName(h=1, doc=1, text=\"Windows\") = 0"}}),
+    [](const ::testing::TestParamInfo<ArgumentCase>& info) { return std::string(info.param.operation); });
+
 // ---- print document ----------------------------------------------------------------------
 
 struct DocModeCase
 {
     int mode;
-    const char* modes;
+    int32_t a, b, c;
 };
 
 class AccelInstrumentDocRecord : public ::testing::TestWithParam<DocModeCase>
@@ -392,16 +439,78 @@ TEST_P(AccelInstrumentDocRecord, CarriesPageSizeAndModeFields)
     accelInstrument instrument(sim.path());
     setSinglePageJob(instrument, QString(), PageSetup());
     ASSERT_TRUE(bringUp(instrument, 3, QStringLiteral("127.0.0.1"), GetParam().mode));
+    const DocModeCase& c = GetParam();
     EXPECT_EQ(sim.call("StartDoc"),
-              QStringLiteral("StartDoc(h=1, doc=1, record{doc=1, page=32000x45000, media=32000x45000, modes=%1}) = 0")
-                  .arg(GetParam().modes));
+              QStringLiteral("StartDoc(h=1, doc=1, record{doc=1, page=32000x45000, media=32000x45000, modes=%1,%2,%3}) = 0")
+                  .arg(c.a)
+                  .arg(c.b)
+                  .arg(c.c));
     EXPECT_EQ(sim.call("SetApplicationName"), QStringLiteral("SetApplicationName(h=1, doc=1, text=\"Quorastelian\") = 0"));
     instrument.cleanupACCEL();
 }
 
+TEST_P(AccelInstrumentDocRecord, HoldsEveryFieldAtItsByteOffset)
+{
+    SimFolder sim;
+    accelInstrument instrument(sim.path());
+    setSinglePageJob(instrument, QString(), PageSetup());
+    ASSERT_TRUE(bringUp(instrument, 3, QStringLiteral("127.0.0.1"), GetParam().mode));
+    instrument.cleanupACCEL();
+    const DocModeCase& c = GetParam();
+    const QByteArray expected = expectedDocRecord({1, 32000, 45000, c.a, c.b, c.c});
+    const QByteArray given = sim.startDocRecord();
+    EXPECT_EQ(given, expected) << docRecordDifferences(given, expected).toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, AccelInstrumentDocRecord,
-                         ::testing::Values(DocModeCase{0, "1,1,0"}, DocModeCase{1, "1,1,1"}, DocModeCase{2, "1,0,0"},
-                                           DocModeCase{3, "0,0,0"}, DocModeCase{-1, "0,0,0"}));
+                         ::testing::Values(DocModeCase{0, 1, 1, 0}, DocModeCase{1, 1, 1, 1}, DocModeCase{2, 1, 0, 0},
+                                           DocModeCase{3, 0, 0, 0}, DocModeCase{-1, 0, 0, 0}),
+                         [](const ::testing::TestParamInfo<DocModeCase>& info) {
+                             const int mode = info.param.mode;
+                             return (mode < 0 ? "modeMinus" : "mode") + std::to_string(std::abs(mode));
+                         });
+
+struct DocumentEndCase
+{
+    const char* name;
+    const char* scenario;
+    // The SDK calls from EndDoc on, clean-up included.
+    QStringList calls;
+};
+
+class AccelInstrumentDocumentEnd : public ::testing::TestWithParam<DocumentEndCase>
+{
+};
+
+// A document deleted is gone: clean-up must not abort or delete it again.
+TEST_P(AccelInstrumentDocumentEnd, CleanUpReleasesOnlyWhatIsLeft)
+{
+    SimFolder sim(QString::fromLatin1(GetParam().scenario));
+    accelInstrument instrument(sim.path());
+    setSinglePageJob(instrument, QString(), PageSetup());
+    ASSERT_TRUE(bringUp(instrument));
+    instrument.doEndDoc();
+    instrument.cleanupACCEL();
+    const QStringList calls = sim.calls();
+    int first = 0;
+    while (first < calls.size() && !calls.at(first).startsWith(QLatin1String("EndDoc(")))
+        ++first;
+    EXPECT_EQ(calls.mid(first), GetParam().calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AccelInstrumentDocumentEnd,
+    ::testing::Values(
+        DocumentEndCase{"deleted", "",
+                        {"EndDoc(h=1, doc=1) = 0", "DeleteDoc(h=1, doc=1) = 0", "Close(h=1) = 0",
+                         "Terminate(h=1, flags=0) = 0", "LoadLibraryTerminate(flags=0) = 0"}},
+        // The document the SDK kept is still there to be released.
+        DocumentEndCase{"deleteRefused", "fail.DeleteDoc = 0x5 @1",
+                        {"EndDoc(h=1, doc=1) = 0", "DeleteDoc(h=1, doc=1) = 0x5 (scenario fault)",
+                         "AbortDoc(h=1, doc=1) = 0xa0000004 (document not started, or already ended)",
+                         "DeleteDoc(h=1, doc=1) = 0", "Close(h=1) = 0", "Terminate(h=1, flags=0) = 0",
+                         "LoadLibraryTerminate(flags=0) = 0"}}),
+    [](const ::testing::TestParamInfo<DocumentEndCase>& info) { return std::string(info.param.name); });
 
 TEST(AccelInstrumentDocument, LabelsNeedContentAndAnOpenDocument)
 {

@@ -61,6 +61,36 @@ TEST(CSdkLibrary, FailsWithAnErrorTextWhenNothingLoadable)
     }
 }
 
+class CSdkLibraryPathLength : public ::testing::TestWithParam<int>
+{
+};
+
+// The loader takes paths up to the wide-character buffer's 255 characters, and not one more.
+TEST_P(CSdkLibraryPathLength, LoadsUpToTheLongestPath)
+{
+    const int length = GetParam();
+    QTemporaryDir work;
+    // Nested folders, each within the file system's limit for a name, make the path exactly this long.
+    QString folder = work.path();
+    const int fileName = CSdkLibrary::libraryPath(QStringLiteral("/")).size() - 1;
+    for (int rest = length - fileName - folder.size(); rest > 1; rest = length - fileName - folder.size())
+        folder += QLatin1Char('/') + QString(rest <= 101 ? rest - 1 : qMin(100, rest - 3), QLatin1Char('d'));
+    const QString path = CSdkLibrary::libraryPath(folder);
+    ASSERT_EQ(path.size(), length) << path.toStdString();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::link(CSdkLibrary::libraryPath(QStringLiteral(ACCEL_SIM_DIR)), path));
+
+    CSdkLibrary library;
+    const bool loads = length <= 255;
+    EXPECT_EQ(library.load(path), loads) << library.errorText().toStdString();
+    EXPECT_EQ(library.isLoaded(), loads);
+    if (!loads) {
+        EXPECT_EQ(library.errorText(), QStringLiteral("library path empty or longer than 255 characters"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Characters, CSdkLibraryPathLength, ::testing::Values(254, 255, 256));
+
 TEST(CSdkLibrary, ALibraryWithoutTheEntryPointYieldsNoLoadFunction)
 {
     CSdkLibrary library;

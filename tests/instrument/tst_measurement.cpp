@@ -222,6 +222,55 @@ TEST(MeasurementStatus, BadArgumentsAreAnsweredAndNothingElse)
     EXPECT_EQ(reports, 0);
 }
 
+// Only a negative document id is a bad argument: 0 is asked about like any other.
+TEST(MeasurementStatus, DocumentZeroIsAskedAboutLikeAnyOther)
+{
+    MeasurementRig rig;
+    ASSERT_TRUE(rig.open({plainPage()}, 2));
+    int someHandle = 0;
+    const AccelStatusCallback callback = accelInstrumentProbe::statusCallback();
+    // The simulator's answer for a handle it did not issue, passed on as for any status that cannot be read.
+    EXPECT_EQ(callback(&someHandle, 0, accelInstrumentProbe(rig.instrument()).statusUser()), 0xa0000002u);
+    EXPECT_TRUE(rig.sim().calls().contains(
+        QStringLiteral("GetJobStatus(h=unknown, doc=0, record=set) = 0xa0000002 (unknown handle)")))
+        << rig.sim().calls().join('\n').toStdString();
+    ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
+    EXPECT_EQ(rig.pageEnds(), QList<bool>{false});
+}
+
+struct EndFlagCase
+{
+    const char* name;
+    QString scenario;
+    int asks; // IsDocFinished calls
+};
+
+class MeasurementEndFlag : public ::testing::TestWithParam<EndFlagCase>
+{
+};
+
+// After EndPrint each waiting status asks whether the document has finished, and the
+// answer decides whether the next waiting status asks again.
+TEST_P(MeasurementEndFlag, KeepsWhatIsDocFinishedAnswered)
+{
+    // Long enough between statuses for the queued question to be asked and answered.
+    MeasurementRig rig(QStringLiteral("page.default = 0x200 delay=300; 0x200 delay=300; 0x800\n")
+                       + GetParam().scenario);
+    ASSERT_TRUE(rig.open({plainPage()}, 2));
+    ASSERT_TRUE(rig.instrument().StartPage(0));
+    rig.instrument().EndPrint(0);
+    ASSERT_TRUE(rig.waitUntil([&] { return !rig.pageEnds().isEmpty(); }));
+    EXPECT_EQ(rig.sim().operations().count(QStringLiteral("IsDocFinished")), GetParam().asks)
+        << rig.sim().calls().join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MeasurementEndFlag,
+    ::testing::Values(EndFlagCase{"stillPrinting", QString(), 1},
+                      // A failing answer is not 0, so it counts as finished.
+                      EndFlagCase{"finished", QStringLiteral("fail.IsDocFinished = 0x1"), 2}),
+    [](const ::testing::TestParamInfo<EndFlagCase>& info) { return std::string(info.param.name); });
+
 // ---- page data files ---------------------------------------------------------------------
 
 QByteArray fileContent(const QString& path)

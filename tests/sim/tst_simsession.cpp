@@ -309,6 +309,7 @@ const BindCase bindCases[] = {
     {{"PageZero"}, "page.0 = 0x100\n", 352, true, SimBadScenario},
     {{"StatusCodeNotANumber"}, "page.default = ready\n", 352, true, SimBadScenario},
     {{"NumberBeyond32Bits"}, "connection = 0x100000000\n", 352, true, SimBadScenario},
+    {{"RecordDumpWithoutAFile"}, "dump.StartDoc =\n", 352, true, SimBadScenario},
 };
 
 INSTANTIATE_TEST_SUITE_P(Session, SimBind, ::testing::ValuesIn(bindCases),

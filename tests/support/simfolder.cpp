@@ -11,7 +11,7 @@ SimFolder::SimFolder(const QString& scenario)
     QFile file(m_dir.filePath(QStringLiteral("accelsim.txt")));
     if (!file.open(QIODevice::WriteOnly))
         return;
-    file.write("trace = trace.txt\n");
+    file.write("trace = trace.txt\ndump.StartDoc = startdoc.bin\n");
     file.write(scenario.toUtf8());
     file.write("\n");
     m_valid = true;
@@ -45,6 +45,12 @@ QString SimFolder::call(const QString& operation) const
             return line;
     }
     return QString();
+}
+
+QByteArray SimFolder::startDocRecord() const
+{
+    QFile file(m_dir.filePath(QStringLiteral("startdoc.bin")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString writeTarget(const QString& path, const QString& inkModel, const QStringList& inkFields, int sets,

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 // A private copy of the printer simulator in a temporary folder, beside a
-// scenario file that always asks for a call trace.
+// scenario file that always asks for a call trace and the record of StartDoc.
 class SimFolder
 {
 public:
@@ -24,6 +24,8 @@ public:
     QStringList operations() const;
     // The first traced call of an operation, or an empty text.
     QString call(const QString& operation) const;
+    // The bytes of the record the last StartDoc was given; empty when there was none.
+    QByteArray startDocRecord() const;
 
 private:
     QTemporaryDir m_dir;

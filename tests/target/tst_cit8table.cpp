@@ -5,8 +5,10 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -476,3 +478,76 @@ TEST(CIt8Table, LoadsFilesAsText)
     ASSERT_TRUE(unterminated);
     EXPECT_STREQ(unterminated->GetPropertyText("ORIGINATOR"), "2A1");
 }
+
+TEST(CIt8Table, NoQueryReachesTheSetBeyondTheCount)
+{
+    TargetFiles files;
+    // One set more than declared is stored, but belongs to no query.
+    const auto table = files.Load("NUMBER_OF_SETS 2 BEGIN_DATA_FORMAT SAMPLEID v END_DATA_FORMAT\n"
+                                  "BEGIN_DATA A1 1 A2 2 A3 3 END_DATA");
+    ASSERT_TRUE(table);
+    char cell[8] = "zz";
+    ASSERT_TRUE(table->GetCellAt(1, 1, cell, sizeof cell));
+    EXPECT_STREQ(cell, "2");
+    for (int field = 0; field < 2; ++field) {
+        std::strcpy(cell, "zz");
+        EXPECT_FALSE(table->GetCellAt(field, 2, cell, sizeof cell)) << "field " << field;
+        EXPECT_STREQ(cell, "");
+    }
+    EXPECT_EQ(table->FindPatchSet("A3"), -1);
+    double value = -1.0;
+    EXPECT_FALSE(table->GetCellNumber("A3", "v", value));
+    EXPECT_EQ(value, -1.0);
+}
+
+namespace {
+
+struct SharedNameCase
+{
+    const char* name;
+    int fields;
+    std::vector<int> sets; // the sets named alike, the first one first
+};
+
+class CIt8TableSharedName : public ::testing::TestWithParam<SharedNameCase>
+{
+};
+
+} // namespace
+
+// The cells live in pages of 256; the first set of a name must win whichever page holds it.
+TEST_P(CIt8TableSharedName, FindsTheFirstSetOfTheName)
+{
+    const SharedNameCase& c = GetParam();
+    const int sets = c.sets.back() + 10;
+    QByteArray text = "NUMBER_OF_FIELDS " + QByteArray::number(c.fields) + "\nNUMBER_OF_SETS "
+        + QByteArray::number(sets) + "\nBEGIN_DATA_FORMAT\nSAMPLEID";
+    for (int field = 1; field < c.fields; ++field)
+        text += " V" + QByteArray::number(field);
+    text += "\nEND_DATA_FORMAT\nBEGIN_DATA\n";
+    for (int set = 0; set < sets; ++set) {
+        const bool shared = std::find(c.sets.begin(), c.sets.end(), set) != c.sets.end();
+        text += shared ? QByteArray("TWIN") : "P" + QByteArray::number(set);
+        for (int field = 1; field < c.fields; ++field)
+            text += " " + QByteArray::number(set);
+        text += "\n";
+    }
+    text += "END_DATA\n";
+    TargetFiles files;
+    const auto table = files.Load(text);
+    ASSERT_TRUE(table);
+    ASSERT_TRUE(table->IsComplete()) << table->GetReadError();
+    EXPECT_EQ(table->FindPatchSet("twin"), c.sets.front());
+    double value = -1.0;
+    ASSERT_TRUE(table->GetCellNumber("TWIN", "V1", value));
+    EXPECT_EQ(value, double(c.sets.front()));
+    EXPECT_EQ(table->FindPatchSet("P5"), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, CIt8TableSharedName,
+    ::testing::Values(SharedNameCase{"setsZeroAnd150", 2, {0, 150}},
+                      SharedNameCase{"eitherSideOfAPageEdge", 2, {127, 128}},
+                      SharedNameCase{"threePages", 3, {40, 100, 300}},
+                      SharedNameCase{"farApart", 7, {3, 700, 1400, 2000}}),
+    [](const ::testing::TestParamInfo<SharedNameCase>& info) { return std::string(info.param.name); });

@@ -1,5 +1,6 @@
 #include "cit8table.h"
 #include "cit8toimageobj.h"
+#include "sharedtargets.h"
 #include "targetfiles.h"
 
 #include <gtest/gtest.h>
@@ -12,29 +13,26 @@
 
 namespace {
 
+const char* const kEci2002 = "argyll-ref_ECI2002.ti2";
+const char* const kControlWedge = "displaycal_CMYK_IDEAlliance_ISO_12647-7_Control_Wedge_2013.ti1";
+const char* const kOuterGamut = "displaycal_CMYK_ISO_12647-7_outer_gamut.ti1";
+const char* const kAptecSevenInk = "hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt";
+const char* const kCardBoard = "hamzafer_APTEC_PC10_CardBoard_2023_v1.txt";
 const char* const kFogra51 = "hamzafer_FOGRA51.txt";
 const char* const kFogra39Crlf = "icc-profiles-free_FOGRA39L.ti3";
-const char* const kAptecSevenInk = "hamzafer_APTEC_CMYKOGV_7clr_xyzlab.txt";
-
-QString sharedTarget(const char* name)
-{
-    return QDir(LUMETRA_SHARED_TARGETS).filePath(name);
-}
+const char* const kSevenInkXgamut = "jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt";
+const char* const kEci2002V = "kresovicmilan_ECI2002V_CMYK.txt";
 
 QByteArray sharedText(const char* name)
 {
-    QFile file(sharedTarget(name));
+    QFile file(sharedTarget(QString::fromLatin1(name)));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 std::unique_ptr<CIt8Table> loadShared(const char* name)
 {
-    return CIt8Table::Load(QFile::encodeName(sharedTarget(name)).constData());
+    return CIt8Table::Load(QFile::encodeName(sharedTarget(QString::fromLatin1(name))).constData());
 }
-
-#define SKIP_WITHOUT_SHARED_TARGETS()                                                                              \
-    if (!QDir(LUMETRA_SHARED_TARGETS).exists())                                                                    \
-    GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS
 
 // The colour table of a target as a plain reading of its lines sees it, with none of
 // the reader's rules: one set per data line, values split at blanks, quotes dropped,
@@ -163,7 +161,8 @@ private:
 
 TEST(SharedTargets, LoadWithThePropertiesAndCellsTheRulesGive)
 {
-    SKIP_WITHOUT_SHARED_TARGETS();
+    SKIP_WITHOUT_SHARED_TARGETS(kEci2002, kControlWedge, kOuterGamut, kAptecSevenInk, kCardBoard, kFogra51,
+                                kFogra39Crlf, kSevenInkXgamut, kEci2002V);
 
     struct SharedCase
     {
@@ -177,15 +176,15 @@ TEST(SharedTargets, LoadWithThePropertiesAndCellsTheRulesGive)
         const char* cell;
     };
     const SharedCase cases[] = {
-        {"argyll-ref_ECI2002.ti2", "TARGET_INSTRUMENT", "Xrite DTP41", 9, 1539, 1, 1, "C42"},
-        {"displaycal_CMYK_IDEAlliance_ISO_12647-7_Control_Wedge_2013.ti1", "COLOR_REP", "CMYK", 6, 84, 1, 82, "2B2"},
-        {"displaycal_CMYK_ISO_12647-7_outer_gamut.ti1", "NUMBER_OF_SETS", "226", 5, 226, 0, 225, "1410"},
+        {kEci2002, "TARGET_INSTRUMENT", "Xrite DTP41", 9, 1539, 1, 1, "C42"},
+        {kControlWedge, "COLOR_REP", "CMYK", 6, 84, 1, 82, "2B2"},
+        {kOuterGamut, "NUMBER_OF_SETS", "226", 5, 226, 0, 225, "1410"},
         {kAptecSevenInk, "DEVCALSTD", "UNKNOWN", 15, 1624, 2, 0, "100"},
-        {"hamzafer_APTEC_PC10_CardBoard_2023_v1.txt", "PRINT_CONDITIONS", "SHEET", 8, 1617, 1, 1616, "100"},
+        {kCardBoard, "PRINT_CONDITIONS", "SHEET", 8, 1617, 1, 1616, "100"},
         {kFogra51, "CREATED", "May 2015", 8, 1617, 7, 0, "-6"},
         {kFogra39Crlf, "DESCRIPTOR", "FOGRA39L", 11, 1617, 8, 1, "90.67"},
-        {"jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt", "CREATED", "31/12/2025", 9, 3024, 2, 0, "20"},
-        {"kresovicmilan_ECI2002V_CMYK.txt", "LGOROWLENGTH", "33", 6, 1485, 1, 1484, "2S33"},
+        {kSevenInkXgamut, "CREATED", "31/12/2025", 9, 3024, 2, 0, "20"},
+        {kEci2002V, "LGOROWLENGTH", "33", 6, 1485, 1, 1484, "2S33"},
     };
     for (const SharedCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -203,10 +202,10 @@ TEST(SharedTargets, LoadWithThePropertiesAndCellsTheRulesGive)
 
 TEST(SharedTargets, FindPatchesByTheirKeyColumn)
 {
-    SKIP_WITHOUT_SHARED_TARGETS();
+    SKIP_WITHOUT_SHARED_TARGETS(kEci2002, kEci2002V);
 
     // ECI2002 fills 54 sets with SAMPLE_ID 0; the first of them answers for all.
-    const auto eci = loadShared("argyll-ref_ECI2002.ti2");
+    const auto eci = loadShared(kEci2002);
     ASSERT_TRUE(eci);
     char cell[16];
     EXPECT_EQ(eci->FindPatchSet("1539"), -1);
@@ -215,7 +214,7 @@ TEST(SharedTargets, FindPatchesByTheirKeyColumn)
     EXPECT_LT(eci->FindPatchSet("0"), 1538);
 
     // "SampleID" is the key column: normalised and searched case-insensitively.
-    const auto logo = loadShared("kresovicmilan_ECI2002V_CMYK.txt");
+    const auto logo = loadShared(kEci2002V);
     ASSERT_TRUE(logo);
     EXPECT_EQ(logo->GetKeyColumn(), 0);
     EXPECT_EQ(logo->FindPatchSet("171"), 0);
@@ -226,7 +225,8 @@ TEST(SharedTargets, FindPatchesByTheirKeyColumn)
 
 TEST(SharedTargets, GiveTheColourTableTheirDataMeans)
 {
-    SKIP_WITHOUT_SHARED_TARGETS();
+    SKIP_WITHOUT_SHARED_TARGETS(kEci2002, kControlWedge, kOuterGamut, kCardBoard, kFogra51, kFogra39Crlf,
+                                kSevenInkXgamut, kEci2002V);
 
     struct ChartCase
     {
@@ -235,14 +235,14 @@ TEST(SharedTargets, GiveTheColourTableTheirDataMeans)
         int perRow;
     };
     const ChartCase cases[] = {
-        {"argyll-ref_ECI2002.ti2", kCmykChannels, 10},
-        {"displaycal_CMYK_IDEAlliance_ISO_12647-7_Control_Wedge_2013.ti1", kCmykChannels, 10},
-        {"displaycal_CMYK_ISO_12647-7_outer_gamut.ti1", kCmykChannels, 10},
-        {"hamzafer_APTEC_PC10_CardBoard_2023_v1.txt", kCmykChannels, 33},
+        {kEci2002, kCmykChannels, 10},
+        {kControlWedge, kCmykChannels, 10},
+        {kOuterGamut, kCmykChannels, 10},
+        {kCardBoard, kCmykChannels, 33},
         {kFogra51, kCmykChannels, 30},
         {kFogra39Crlf, kCmykChannels, 30},
-        {"jungleCcc_CMYKOGV_i1Pro3iO_XGAMUNT.txt", kSevenInkChannels, 84},
-        {"kresovicmilan_ECI2002V_CMYK.txt", kCmykChannels, 33},
+        {kSevenInkXgamut, kSevenInkChannels, 84},
+        {kEci2002V, kCmykChannels, 33},
     };
     for (const ChartCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -273,7 +273,7 @@ TEST(SharedTargets, GiveTheColourTableTheirDataMeans)
 
 TEST(SharedTargets, RefuseTheSevenInkFileThatHoldsMoreSetsThanItDeclares)
 {
-    SKIP_WITHOUT_SHARED_TARGETS();
+    SKIP_WITHOUT_SHARED_TARGETS(kAptecSevenInk);
 
     CIt8ToImageObj image(sharedTarget(kAptecSevenInk));
     EXPECT_EQ(image.ComputeLinearizationChart(1, 1, 10, 7), 0);
@@ -283,7 +283,7 @@ TEST(SharedTargets, RefuseTheSevenInkFileThatHoldsMoreSetsThanItDeclares)
 
 TEST(SharedTargets, DamagedCopiesAreRefusedWithTheirLine)
 {
-    SKIP_WITHOUT_SHARED_TARGETS();
+    SKIP_WITHOUT_SHARED_TARGETS(kFogra51, kFogra39Crlf);
 
     TargetFiles files;
     for (const char* name : {kFogra51, kFogra39Crlf}) {
