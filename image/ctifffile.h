@@ -58,6 +58,7 @@ private:
     static int mapProc(thandle_t handle, void** base, toff_t* size);
     static void unmapProc(thandle_t handle, void* base, toff_t size);
     static int errorProc(TIFF* tiff, void* handle, const char* module, const char* format, va_list args);
+    static int warningProc(TIFF* tiff, void* handle, const char* module, const char* format, va_list args);
 
     QString m_path;
     std::unique_ptr<QFileDevice> m_device;
