@@ -80,6 +80,26 @@ bool CTiffFile::commit()
     return true;
 }
 
+bool CTiffFile::decodeStrip(uint32_t strip, unsigned char* buffer, tmsize_t size)
+{
+    // Stored bytes beyond the decoded size are not compared, so that no file makes
+    // this hold more than a decoded strip.
+    const uint64_t stored = TIFFGetStrileByteCount(m_tiff, strip);
+    bool read = false;
+    if (stored > 0 && stored <= uint64_t(size)) {
+        m_storedStrip.resize(size_t(stored));
+        read = TIFFReadRawStrip(m_tiff, strip, m_storedStrip.data(), tmsize_t(stored)) == tmsize_t(stored);
+        if (read && m_storedStrip == m_decodedStrip)
+            return true;
+    }
+    m_decodedStrip.clear();
+    if (TIFFReadEncodedStrip(m_tiff, strip, buffer, size) < 0)
+        return false;
+    if (read)
+        m_decodedStrip.swap(m_storedStrip);
+    return true;
+}
+
 void CTiffFile::closeHandle()
 {
     if (m_tiff) {
