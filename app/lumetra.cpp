@@ -1,9 +1,11 @@
 #include "lumetra.h"
 
 #include "accelinstrument.h"
+#include "chartpreview.h"
 #include "chartrequest.h"
 #include "logwriter.h"
 #include "runpreflight.h"
+#include "targetinks.h"
 
 #include "accelmeasparams_st.h"
 #include "accelsetup.h"
@@ -26,6 +28,7 @@ lumetra::~lumetra() = default;
 
 bool lumetra::startRun(RunOptions options)
 {
+    m_options = options;
     for (const QString& line : options.logLines())
         writeLog(line);
 
@@ -85,9 +88,25 @@ void lumetra::writeLog(const QString& logLine)
     m_lastLine = logLine;
 }
 
+void lumetra::writePreview()
+{
+    const QString& path = m_options.previewPng;
+    ChartPreview preview(PreviewOptions{TargetInks::lettersFor(m_options.it8File, m_options.numColor), 0, false});
+    QString failure = m_options.undecodablePathRefusal("-preview", path);
+    if (failure.isEmpty() && !preview.write(m_options.outputTiff, path))
+        failure = preview.errorText();
+    if (failure.isEmpty())
+        writeLog(QStringLiteral("Preview written to %1").arg(path));
+    else
+        writeLog(QStringLiteral("lumetra: warning: no preview of the chart: %1").arg(failure));
+}
+
 void lumetra::doEnd()
 {
     m_instrument->cleanupACCEL();
+    // The printer is released first: the picture needs only the committed chart.
+    if (!m_options.previewPng.isEmpty())
+        writePreview();
     writeLog(QStringLiteral("finished"));
     emit endCreateTiff();
 }

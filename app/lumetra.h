@@ -40,8 +40,12 @@ public slots:
 
 private:
     bool refuse(const QString& line);
+    // The chart's picture, when asked for; a picture that cannot be written is a
+    // warning, not a failed chart.
+    void writePreview();
 
     accelInstrument* m_instrument;
+    RunOptions m_options;
     QIODevice* m_log;
     QIODevice* m_console;
     // The SDK's threads log directly, so that the log keeps the order of events.

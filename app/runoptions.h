@@ -26,6 +26,8 @@ struct RunOptions
     uint32_t paperSizeX = 0;
     uint32_t paperSizeY = 0;
     int32_t numPatch = 0;
+    // -preview, optional: the PNG picture of the chart; empty for none.
+    QString previewPng;
     // Arguments that the file-name encoding cannot decode, by their lossy decoding,
     // with the bytes given: such a path would name another file.
     QHash<QString, QByteArray> undecodableArguments;

@@ -89,7 +89,14 @@ int run(int argc, char** argv, QCoreApplication& app)
         return 0;
     }
 
-    const CommandLine commandLine(words);
+    // -preview is optional and not one of the thirteen.
+    QString previewPng;
+    const CommandLine commandLine(words, [&previewPng](const QString& option, const QString& value) {
+        if (option != QLatin1String("-preview"))
+            return false;
+        previewPng = value;
+        return true;
+    });
     QFile* log = openLogFile(&console);
     if (!commandLine.isComplete()) {
         printUsage(log);
@@ -108,6 +115,7 @@ int run(int argc, char** argv, QCoreApplication& app)
     }
     RunOptions options = commandLine.options();
     options.undecodableArguments = undecodableArguments(argc, argv);
+    options.previewPng = previewPng;
     return runChartJob(options, log, &console, app);
 }
 

@@ -13,10 +13,12 @@
 #include "accelsdk.h"
 #include "accelmeasparams_st.h"
 #include "accelsetup.h"
+#include "benchmarkmain.h"
 #include "chartgeometry.h"
 #include "cit8toimageobj.h"
 #include "csdklibrary.h"
 #include "eightinktarget.h"
+#include "processfigures.h"
 #include <kelvora/measure.h>
 
 #include <benchmark/benchmark.h>
@@ -31,7 +33,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <limits>
 #include <vector>
 
@@ -52,24 +53,10 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double threadCpuSeconds()
-{
-    timespec time = {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
-}
-
 // Peak resident memory of this process in kB, 0 when unknown.
 long peakResidentKb()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
+    return processStatusKb("VmHWM:");
 }
 
 // The child's side: one chart run as the command-line tool makes it. Prints
@@ -410,10 +397,5 @@ int main(int argc, char** argv)
                               QString::fromLocal8Bit(argv[4]));
     // The driver writes 8 inks without naming them, which libtiff notes on every read.
     TIFFSetWarningHandler(nullptr);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

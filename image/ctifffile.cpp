@@ -1,7 +1,8 @@
 #include "ctifffile.h"
 
+#include "coutputfile.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -13,13 +14,6 @@ struct OpenOptionsDeleter
 {
     void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
 };
-
-// A link counts as what it points to: exists and isFile look at the target.
-bool isRegularOrAbsent(const QString& path)
-{
-    const QFileInfo info(path);
-    return !info.exists() || info.isFile();
-}
 
 } // namespace
 
@@ -49,9 +43,7 @@ bool CTiffFile::create()
 
 bool CTiffFile::attach(std::unique_ptr<QFileDevice> device, QIODevice::OpenMode deviceMode, const char* tiffMode)
 {
-    // A FIFO or device has no size to bound reading by, and the rename that ends
-    // QSaveFile's writing would replace it.
-    if (!isRegularOrAbsent(m_path)) {
+    if (!COutputFile::isReplaceable(m_path)) {
         noteSystemError(QStringLiteral("not a regular file"));
         return false;
     }
@@ -65,6 +57,8 @@ bool CTiffFile::attach(std::unique_ptr<QFileDevice> device, QIODevice::OpenMode 
         return false;
     // libtiff's own handler is process-wide; this one keeps the messages of this file.
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorProc, this);
+    // A chart names no inks, which libtiff notes on every reading; warnings leave the file usable.
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningProc, this);
     m_tiff = TIFFClientOpenExt(QFile::encodeName(m_path).constData(), tiffMode, this, readProc, writeProc, seekProc,
                                closeProc, sizeProc, mapProc, unmapProc, options.get());
     return m_tiff != nullptr;
@@ -83,6 +77,26 @@ bool CTiffFile::commit()
         noteSystemError(file->errorString());
         return false;
     }
+    return true;
+}
+
+bool CTiffFile::decodeStrip(uint32_t strip, unsigned char* buffer, tmsize_t size)
+{
+    // Stored bytes beyond the decoded size are not compared, so that no file makes
+    // this hold more than a decoded strip.
+    const uint64_t stored = TIFFGetStrileByteCount(m_tiff, strip);
+    bool read = false;
+    if (stored > 0 && stored <= uint64_t(size)) {
+        m_storedStrip.resize(size_t(stored));
+        read = TIFFReadRawStrip(m_tiff, strip, m_storedStrip.data(), tmsize_t(stored)) == tmsize_t(stored);
+        if (read && m_storedStrip == m_decodedStrip)
+            return true;
+    }
+    m_decodedStrip.clear();
+    if (TIFFReadEncodedStrip(m_tiff, strip, buffer, size) < 0)
+        return false;
+    if (read)
+        m_decodedStrip.swap(m_storedStrip);
     return true;
 }
 
@@ -131,18 +145,11 @@ tmsize_t CTiffFile::readProc(thandle_t handle, void* data, tmsize_t size)
 tmsize_t CTiffFile::writeProc(thandle_t handle, void* data, tmsize_t size)
 {
     auto* self = static_cast<CTiffFile*>(handle);
-    const char* bytes = static_cast<const char*>(data);
-    tmsize_t done = 0;
-    // Qt takes a short write for no error; writing the rest brings out the system's reason.
-    while (done < size) {
-        const qint64 written = self->m_device->write(bytes + done, size - done);
-        if (written <= 0) {
-            self->noteSystemError(self->m_device->errorString());
-            return -1;
-        }
-        done += written;
+    if (!COutputFile::writeAll(*self->m_device, static_cast<const char*>(data), size)) {
+        self->noteSystemError(self->m_device->errorString());
+        return -1;
     }
-    return done;
+    return size;
 }
 
 toff_t CTiffFile::seekProc(thandle_t handle, toff_t offset, int whence)
@@ -206,5 +213,10 @@ int CTiffFile::errorProc(TIFF*, void* handle, const char* module, const char* fo
         self->m_tiffError = module ? QString::fromLocal8Bit(module) + QStringLiteral(": ") + message : message;
     }
     // Handled: the message reaches the caller with the failure it caused.
+    return 1;
+}
+
+int CTiffFile::warningProc(TIFF*, void*, const char*, const char*, va_list)
+{
     return 1;
 }

@@ -7,7 +7,9 @@
 #include <tiffio.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class QFileDevice;
 class QSaveFile;
@@ -36,6 +38,12 @@ public:
     bool commit();
 
     TIFF* handle() const { return m_tiff; }
+
+    // Decodes a strip into buffer (size bytes), which must hold the strip this
+    // decoded last, untouched since: a strip stored with the same bytes as that
+    // one decodes to the same lines and is compared, not decoded again (a chart
+    // repeats every line of a row of patches). False when libtiff fails.
+    bool decodeStrip(uint32_t strip, unsigned char* buffer, tmsize_t size);
     const QString& path() const { return m_path; }
     qint64 size() const;
     // Whether the system or libtiff reported a failure; libtiff reports every
@@ -58,10 +66,14 @@ private:
     static int mapProc(thandle_t handle, void** base, toff_t* size);
     static void unmapProc(thandle_t handle, void* base, toff_t size);
     static int errorProc(TIFF* tiff, void* handle, const char* module, const char* format, va_list args);
+    static int warningProc(TIFF* tiff, void* handle, const char* module, const char* format, va_list args);
 
     QString m_path;
     std::unique_ptr<QFileDevice> m_device;
     TIFF* m_tiff = nullptr;
+    // The stored bytes of the strip being read and of the strip decoded last.
+    std::vector<unsigned char> m_storedStrip;
+    std::vector<unsigned char> m_decodedStrip;
     QString m_systemError;
     QString m_tiffError;
 };

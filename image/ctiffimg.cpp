@@ -212,7 +212,7 @@ bool CTiffImg::ReadLine(unsigned char* line)
     const uint32_t strip = m_lineCounter / m_rowsPerStrip;
     if (static_cast<int64_t>(strip) != m_currentLine) {
         m_currentLine = static_cast<int32_t>(strip);
-        if (TIFFReadEncodedStrip(m_file->handle(), strip, m_stripBuffer.data(), m_stripSize) < 0) {
+        if (!m_file->decodeStrip(strip, m_stripBuffer.data(), m_stripSize)) {
             noteFailure(QStringLiteral("line %1 cannot be read").arg(m_lineCounter));
             return false;
         }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 # --run-only: what building and running the tools needs, without tests, benchmarks and fuzzers.
-packages=(cmake make g++ qtbase5-dev libtiff-dev)
+packages=(cmake make g++ qtbase5-dev libtiff-dev libpng-dev)
 if [ "${1:-}" != "--run-only" ]; then
     packages+=(clang libclang-rt-14-dev libtiff-tools libgtest-dev libbenchmark-dev doxygen)
 fi

@@ -132,6 +132,30 @@ int CIt8PatchReader::ChannelCount() const
     return channels;
 }
 
+std::string CIt8PatchReader::InkLetters() const
+{
+    if (!m_multiColourFields.empty())
+        return std::string(m_multiColourFields.size(), it8::kUnknownInk);
+    if (m_rgb)
+        return std::string();
+    char letter = m_modelLetter;
+    char letterText[3];
+    if (letter == 0 && m_table.GetCellAt(m_fieldIndex[static_cast<int>(it8::Field::ChannelLetter)], 0, letterText,
+                                         sizeof letterText))
+        letter = letterText[0];
+    std::string inks;
+    for (const it8::Field field : kCmykFields)
+        inks += it8::inkLetterOf(field);
+    const it8::FurtherChannels further = it8::furtherChannelsOf(letter);
+    for (int i = 0; i < further.count; ++i) {
+        const size_t byteIndex = static_cast<size_t>(further.fields[i].byteIndex);
+        if (inks.size() <= byteIndex)
+            inks.resize(byteIndex + 1, it8::kUnknownInk);
+        inks[byteIndex] = it8::inkLetterOf(further.fields[i].field);
+    }
+    return inks;
+}
+
 std::string CIt8PatchReader::RequiredFields() const
 {
     std::vector<std::string> names;

@@ -28,6 +28,12 @@ public:
     // names its own model (ChannellID).
     int ChannelCount() const;
 
+    // The ink of each channel the target provides, by letter (it8::inkLetterOf):
+    // the model's, the first patch's when each patch names its own, an unknown ink
+    // for every <n>CLR field and for a byte no field of the model fills. Empty for
+    // the RGB model, whose channels are light, not ink.
+    std::string InkLetters() const;
+
     // The fields a patch needs, as a person reads them ("CMYK_C, CMYK_M, CMYK_Y and
     // CMYK_K").
     std::string RequiredFields() const;

@@ -144,6 +144,7 @@ long CIt8ToImageObj::ComputeLinearizationChart(long patchWidth, long patchHeight
     m_targetImageSize = static_cast<int32_t>(imageSize);
     m_setCount = table->GetSetCount();
     m_targetChannelCount = reader.ChannelCount();
+    m_inkLetters = QString::fromLatin1(reader.InkLetters().c_str());
     return 1;
 }
 

@@ -36,6 +36,11 @@ public:
     int GetSetCount() const { return m_setCount; }
     /// See GetSetCount().
     int GetTargetChannelCount() const { return m_targetChannelCount; }
+    /// The ink of each of those channels by letter: C M Y K, c m k n (light cyan,
+    /// magenta, black, light light black), R G B O, x for one that no ink model
+    /// names (every \<n\>CLR field); a model named by ChannellID only is the first
+    /// patch's. Empty for the RGB model.
+    QString GetInkLetters() const { return m_inkLetters; }
 
     /// Computes the image: patch blocks of patchWidth x patchHeight pixels, rows of
     /// patchesPerRow patches (negative: from "LGOROWLENGTH"), bytesPerPixel channels.
@@ -62,6 +67,7 @@ private:
     int32_t m_targetImageSize = 0;
     int32_t m_setCount = 0;
     int32_t m_targetChannelCount = 0;
+    QString m_inkLetters;
     QString m_errorText;
 };
 

@@ -99,4 +99,23 @@ FurtherChannels furtherChannelsOf(char letter)
     }
 }
 
+char inkLetterOf(Field field)
+{
+    switch (field) {
+    case Field::CmykC: return 'C';
+    case Field::CmykM: return 'M';
+    case Field::CmykY: return 'Y';
+    case Field::CmykK: return 'K';
+    case Field::CmykA: return 'c';
+    case Field::CmykB: return 'm';
+    case Field::CmykD: return 'k';
+    case Field::CmykE: return 'n';
+    case Field::CmykRgbR: return 'R';
+    case Field::CmykRgbG: return 'G';
+    case Field::CmykRgbB: return 'B';
+    case Field::CmykRgbO: return 'O';
+    default: return kUnknownInk;
+    }
+}
+
 } // namespace it8

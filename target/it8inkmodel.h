@@ -46,6 +46,12 @@ char inkModelLetter(const char* inkModel);
 // letters without a model.
 FurtherChannels furtherChannelsOf(char letter);
 
+// The ink a channel field prints, by the letter the model names spell it with
+// (CMYK, c m k n for CMYK_A, _B, _D, _E, R G B O for CMYK_RGB_R, _G, _B, _O), or
+// kUnknownInk for a field no model name spells (gloss, 4GRAY).
+constexpr char kUnknownInk = 'x';
+char inkLetterOf(Field field);
+
 } // namespace it8
 
 #endif

@@ -56,6 +56,19 @@ QByteArray SimFolder::startDocRecord() const
 QString writeTarget(const QString& path, const QString& inkModel, const QStringList& inkFields, int sets,
                     const QString& extraHeader)
 {
+    QList<QList<int>> rows;
+    for (int set = 0; set < sets; ++set) {
+        QList<int> values;
+        for (int ink = 0; ink < inkFields.size(); ++ink)
+            values << (set * 13 + ink * 29) % 101;
+        rows << values;
+    }
+    return writeTargetRows(path, inkModel, inkFields, rows, extraHeader);
+}
+
+QString writeTargetRows(const QString& path, const QString& inkModel, const QStringList& inkFields,
+                        const QList<QList<int>>& rows, const QString& extraHeader)
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
@@ -68,11 +81,11 @@ QString writeTarget(const QString& path, const QString& inkModel, const QStringL
     out << "BEGIN_DATA_FORMAT\nSAMPLE_ID";
     for (const QString& field : inkFields)
         out << " " << field;
-    out << "\nEND_DATA_FORMAT\nNUMBER_OF_SETS " << sets << "\nBEGIN_DATA\n";
-    for (int set = 0; set < sets; ++set) {
+    out << "\nEND_DATA_FORMAT\nNUMBER_OF_SETS " << rows.size() << "\nBEGIN_DATA\n";
+    for (int set = 0; set < rows.size(); ++set) {
         out << "P" << set + 1;
-        for (int ink = 0; ink < inkFields.size(); ++ink)
-            out << " " << (set * 13 + ink * 29) % 101;
+        for (const int value : rows.at(set))
+            out << " " << value;
         out << "\n";
     }
     out << "END_DATA\n";

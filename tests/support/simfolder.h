@@ -35,5 +35,8 @@ private:
 // Writes a small target file: sets P1..Pn with the given ink model and one value per ink field.
 QString writeTarget(const QString& path, const QString& inkModel, const QStringList& inkFields, int sets,
                     const QString& extraHeader = QString());
+// Writes a small target whose set k (named P<k+1>) holds the values of row k, one per ink field.
+QString writeTargetRows(const QString& path, const QString& inkModel, const QStringList& inkFields,
+                        const QList<QList<int>>& rows, const QString& extraHeader = QString());
 
 #endif

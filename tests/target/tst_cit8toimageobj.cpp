@@ -166,6 +166,36 @@ TEST_F(CIt8ToImageObjTest, WritesTheChannelsOfEachInkModel)
     }
 }
 
+TEST_F(CIt8ToImageObjTest, NamesTheInkOfEachChannel)
+{
+    const QByteArray fields = "SAMPLE_ID CMYK_C CMYK_M CMYK_Y CMYK_K CMYK_A CMYK_B CMYK_D CMYK_E CMYK_RGB_R "
+                              "CMYK_RGB_G CMYK_RGB_B CMYK_RGB_O CMYK_GLOSSY ChannellID";
+    const QList<QByteArray> rows = {"P0 1 2 3 4 5 6 7 8 9 10 11 12 13 D", "P1 1 2 3 4 5 6 7 8 9 10 11 12 13 B"};
+    const std::pair<QByteArray, const char*> cases[] = {
+        {target("INK_MODEL CMYK", fields, rows), "CMYK"},
+        {target("INK_MODEL CMYKcm", fields, rows), "CMYKcm"},
+        {target("INK_MODEL CMYKcmk", fields, rows), "CMYKcmk"},
+        {target("INK_MODEL CMYKcmkn", fields, rows), "CMYKcmkn"},
+        {target("INK_MODEL CMYKcmknRGB", fields, rows), "CMYKcmknRGB"},
+        {target("INK_MODEL CMYKmknRGB", fields, rows), "CMYKmknRGB"},
+        {target("INK_MODEL CMYKmknRGBG", fields, rows), "CMYKmknRGBx"},
+        {target("INK_MODEL CMYKcmknOG", fields, rows), "CMYKcmknOG"},
+        {target("INK_MODEL CMYKcmOG", fields, rows), "CMYKcmxxOG"},
+        {target("INK_MODEL CMYKkRGB", fields, rows), "CMYKxxkxRGB"},
+        {target("INK_MODEL CMYKRB", fields, rows), "CMYKxxkxRxB"},
+        // Each patch names its model: the first patch's stands for the chart.
+        {target("", fields, rows), "CMYKcmk"},
+        {target("INK_MODEL RGB", "SAMPLE_ID RGB_R RGB_G RGB_B", {"P0 1 2 3"}), ""},
+        {target("", "SAMPLE_ID 3CLR_1 3CLR_2 3CLR_3", {"P0 1 2 3"}), "xxx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.left(40).constData());
+        CIt8ToImageObj* image = nullptr;
+        ASSERT_EQ(Compute(image, c.first, 1, 4), 1);
+        EXPECT_EQ(image->GetInkLetters(), QString::fromLatin1(c.second));
+    }
+}
+
 TEST_F(CIt8ToImageObjTest, WritesFurtherChannelsOnlyWhenAllOfThemRead)
 {
     struct FurtherCase
