@@ -11,7 +11,7 @@
 
 
 namespace {
-constexpr unsigned long Millimetre = 3;
+constexpr Measure::UnitCode Millimetre = 3;
 } // namespace
 
 lumetra::lumetra(const QString& accelPath, QIODevice* log, QIODevice* console)

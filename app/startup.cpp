@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "logwriter.h"
 #include "runentry.h"
+#include "standardstreams.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -11,15 +12,13 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <cstdio>
 
 namespace Startup {
 
-QStringList argumentWords(int argc, char** argv)
+QStringList argumentWords()
 {
-    QStringList words;
-    for (int i = 1; i < argc; ++i)
-        words << QString::fromUtf8(argv[i]);
-    return words;
+    return QCoreApplication::arguments().mid(1);
 }
 
 QHash<QString, QByteArray> undecodableArguments(int argc, char** argv)
@@ -41,9 +40,32 @@ void ignoreFileSizeSignal()
 #endif
 }
 
+namespace {
+
+// Qt's own handler writes to standard error only where it finds a console; a
+// Windows program run with its output redirected would send the usage text to a
+// debugger instead. Formatted as Qt's handler does.
+void messageToStandardError(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const QByteArray line = qFormatLogMessage(type, context, message).toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+void prepareProcess()
+{
+    ignoreFileSizeSignal();
+    StandardStreams::useBinaryMode();
+    qInstallMessageHandler(messageToStandardError);
+}
+
 QFile* openLogFile(QFile* console)
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("lumetralog.txt");
+    // Native separators throughout, so every message names the log as the user's system spells paths.
+    const QString beside =
+        QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QStringLiteral("/lumetralog.txt"));
     auto* log = new QFile(beside);
     if (log->open(QIODevice::WriteOnly | QIODevice::Truncate))
         return log;
@@ -51,7 +73,7 @@ QFile* openLogFile(QFile* console)
     const QString reason = log->errorString();
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     if (!folder.isEmpty() && QDir().mkpath(folder)) {
-        log->setFileName(QDir(folder).filePath(QStringLiteral("lumetralog.txt")));
+        log->setFileName(QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("lumetralog.txt"))));
         if (log->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             writeLogLine(console, QStringLiteral("lumetra: the log cannot be written beside the executable (%1: %2); "
                                                  "it is written to %3")
@@ -74,8 +96,8 @@ void printUsage(QFile* log)
 
 int run(int argc, char** argv, QCoreApplication& app)
 {
-    ignoreFileSizeSignal();
-    const QStringList words = argumentWords(argc, argv);
+    prepareProcess();
+    const QStringList words = argumentWords();
     QFile out;
     QFile console;
     out.open(stdout, QIODevice::WriteOnly);

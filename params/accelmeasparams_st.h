@@ -26,8 +26,8 @@ public:
     // pointer lives until the next fromMap, assignment or destruction.
     accelParams_st* getPage(int index) const;
 
-    int getPageHeight(unsigned long unit) const;
-    int getPageWidth(unsigned long unit) const;
+    int getPageHeight(Measure::UnitCode unit) const;
+    int getPageWidth(Measure::UnitCode unit) const;
     void setPageHeight(Measure height);
     void setPageWidth(Measure width);
 

@@ -32,10 +32,10 @@ public:
     int getDryBlockHeight() const { return DryBlockHeight; }
     int getLineSpace() const { return LineSpace; }
 
-    int getPatchSizeX(unsigned long unit) const;
-    int getPatchSizeY(unsigned long unit) const;
-    int getOffsetX(unsigned long unit) const;
-    int getOffsetY(unsigned long unit) const;
+    int getPatchSizeX(Measure::UnitCode unit) const;
+    int getPatchSizeY(Measure::UnitCode unit) const;
+    int getOffsetX(Measure::UnitCode unit) const;
+    int getOffsetY(Measure::UnitCode unit) const;
 
     void setPatchSizeX(Measure size);
     void setPatchSizeY(Measure size);

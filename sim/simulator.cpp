@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -191,7 +192,9 @@ uint32_t Simulator::bind(void* module, bool moduleIsOwn, void* table, int64_t ta
         m_scenario = scenario;
         m_callCounts.clear();
         const std::string& traceFile = m_scenario.traceFile;
-        const std::string tracePath = traceFile.empty() || traceFile[0] == '/' ? traceFile : folder + "/" + traceFile;
+        const std::string tracePath = traceFile.empty() || std::filesystem::u8path(traceFile).is_absolute()
+        ? traceFile
+        : folder + "/" + traceFile;
         if (!m_trace.open(tracePath))
             std::fprintf(stderr, "ACCEL simulator: cannot write the trace %s\n", tracePath.c_str());
     }
