@@ -61,11 +61,15 @@ void prepareProcess()
     qInstallMessageHandler(messageToStandardError);
 }
 
+QString logPath(const QFile& log)
+{
+    // QFile gives its name back with '/' on every system.
+    return QDir::toNativeSeparators(log.fileName());
+}
+
 QFile* openLogFile(QFile* console)
 {
-    // Native separators throughout, so every message names the log as the user's system spells paths.
-    const QString beside =
-        QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QStringLiteral("/lumetralog.txt"));
+    const QString beside = QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("lumetralog.txt");
     auto* log = new QFile(beside);
     if (log->open(QIODevice::WriteOnly | QIODevice::Truncate))
         return log;
@@ -73,11 +77,11 @@ QFile* openLogFile(QFile* console)
     const QString reason = log->errorString();
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     if (!folder.isEmpty() && QDir().mkpath(folder)) {
-        log->setFileName(QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("lumetralog.txt"))));
+        log->setFileName(QDir(folder).filePath(QStringLiteral("lumetralog.txt")));
         if (log->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             writeLogLine(console, QStringLiteral("lumetra: the log cannot be written beside the executable (%1: %2); "
                                                  "it is written to %3")
-                                      .arg(beside, reason, log->fileName()));
+                                      .arg(QDir::toNativeSeparators(beside), reason, logPath(*log)));
             return log;
         }
     }
@@ -124,7 +128,7 @@ int run(int argc, char** argv, QCoreApplication& app)
                                    .arg(commandLine.valueCount())
                                    .arg(CommandLine::RequiredValues)
                                    .arg(missing.isEmpty() ? QStringLiteral("none") : missing.join(QLatin1Char(' ')),
-                                        log->fileName()));
+                                        logPath(*log)));
         delete log;
         return 1;
     }

@@ -33,6 +33,9 @@ void prepareProcess();
 // is lost.
 QFile* openLogFile(QFile* console);
 
+// The log's path as the user's system spells it, for messages.
+QString logPath(const QFile& log);
+
 // Emits the usage text on the debug channel (standard error) and as the whole log,
 // then closes the log.
 void printUsage(QFile* log);

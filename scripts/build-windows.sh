@@ -52,6 +52,7 @@ declare -p WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEPATH | sed 's/^declare -x/e
 stop_wine() { wineserver -k 2>/dev/null || true; }
 trap stop_wine EXIT
 say "starting Wine"
+mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot -i >/dev/null 2>&1
 

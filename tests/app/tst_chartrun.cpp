@@ -339,7 +339,8 @@ TEST_F(ChartRun, TheDemoChartIsTheReferenceChartByteForByte)
     if (reference.isEmpty() || !QFile::exists(reference))
         GTEST_SKIP() << "no reference chart to compare with (LUMETRA_REFERENCE_CHART: the demo chart of another build)";
     // The arguments of scripts/run-demo.sh.
-    values = {{"-it8", QStringLiteral(LUMETRA_SOURCE_DIR "/samples/demo_cmykcm.it8")},
+    // Absolute with its drive: the run's working folder may lie on another drive on Windows.
+    values = {{"-it8", QFileInfo(QStringLiteral(LUMETRA_SOURCE_DIR "/samples/demo_cmykcm.it8")).absoluteFilePath()},
               {"-tiffoutput", tiff}, {"-patchperrow", "8"}, {"-patchsizex", "8"}, {"-patchsizey", "6"},
               {"-papersizex", "320"}, {"-papersizey", "450"}, {"-numcolor", "6"}, {"-numpatch", "36"},
               {"-prnconntype", "3"}, {"-prnaddr", "127.0.0.1"}, {"-prnmodel", "ILS30EP"}};
@@ -555,7 +556,8 @@ TEST_F(ChartRun, SharedTargetsGiveTheirChartOrAClearRefusal)
 {
     if (!QDir(QStringLiteral(LUMETRA_SHARED_TARGETS)).exists())
         GTEST_SKIP() << "no shared target files at " << LUMETRA_SHARED_TARGETS;
-    const QDir shared(QStringLiteral(LUMETRA_SHARED_TARGETS));
+    // Absolute with its drive: the run's working folder may lie on another drive on Windows.
+    const QDir shared(QDir(QStringLiteral(LUMETRA_SHARED_TARGETS)).absolutePath());
     values["-tiffoutput"] = tiff;
     values["-patchperrow"] = "84";
     values["-patchsizex"] = "3";
