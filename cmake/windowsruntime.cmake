@@ -34,23 +34,11 @@ list(REMOVE_DUPLICATES LUMETRA_RUNTIME_FOLDERS)
 # objdump reads the DLL names a Windows file imports, also on a Linux build machine.
 find_program(LUMETRA_OBJDUMP NAMES ${CMAKE_OBJDUMP} x86_64-w64-mingw32-objdump objdump)
 
+# The folders and tools are known now; the programs only once they are installed.
 install(CODE "
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND \"${LUMETRA_OBJDUMP}\")
-    set(bin \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
-    file(GLOB programs \"\${bin}/*.exe\")
-    file(GLOB libraries \"\${bin}/*.dll\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/lumetra/accel-sim/*.dll\")
-    file(GET_RUNTIME_DEPENDENCIES
-        EXECUTABLES \${programs}
-        LIBRARIES \${libraries}
-        DIRECTORIES \"\${bin}\" ${LUMETRA_RUNTIME_FOLDERS}
-        RESOLVED_DEPENDENCIES_VAR found
-        UNRESOLVED_DEPENDENCIES_VAR system)
-    foreach(dll \${found})
-        get_filename_component(name \"\${dll}\" NAME)
-        if(NOT EXISTS \"\${bin}/\${name}\")
-            file(INSTALL \"\${dll}\" DESTINATION \"\${bin}\")
-        endif()
-    endforeach()
+    set(LUMETRA_RUNTIME_FOLDERS \"${LUMETRA_RUNTIME_FOLDERS}\")
+    set(LUMETRA_OBJDUMP \"${LUMETRA_OBJDUMP}\")
+    set(LUMETRA_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+    set(LUMETRA_SIMDIR \"${CMAKE_INSTALL_LIBDIR}/lumetra/accel-sim\")
 ")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/installruntime.cmake)

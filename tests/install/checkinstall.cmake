@@ -21,7 +21,9 @@ set(cross "")
 set(host_runner "")
 set(installed_runner "")
 if(TOOLCHAIN_FILE)
-    set(cross -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE} "-DLUMETRA_WINDOWS_PREFIX=${WINDOWS_PREFIX}\;${prefix}")
+    # Two roots in one list, which a command-line definition would split.
+    file(WRITE ${scratch}/roots.cmake "set(LUMETRA_WINDOWS_PREFIX \"${WINDOWS_PREFIX};${prefix}\" CACHE STRING \"\")\n")
+    set(cross -C ${scratch}/roots.cmake -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE})
 endif()
 if(EMULATOR)
     # The host finds the installed DLLs through the search path; the installed lumetra needs none.
@@ -34,11 +36,11 @@ run_step("Configuring the host" ${CMAKE_COMMAND} -S ${HOST_SOURCE_DIR} -B ${scra
     "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}"
     -DCMAKE_PREFIX_PATH=${prefix} -DQt5_DIR=${Qt5_DIR})
 run_step("Building the host" ${CMAKE_COMMAND} --build ${scratch}/host --config ${BUILD_TYPE})
-run_step("Running the host" ${host_runner} ${scratch}/host/lumetrahost ${simulator} ${SAMPLE_TARGET}
+run_step("Running the host" ${host_runner} ${scratch}/host/lumetrahost${EXE_SUFFIX} ${simulator} ${SAMPLE_TARGET}
     ${scratch}/host.tif)
 
 set(chart ${scratch}/chart.tif)
-execute_process(COMMAND ${installed_runner} ${prefix}/${INSTALL_BINDIR}/lumetra
+execute_process(COMMAND ${installed_runner} ${prefix}/${INSTALL_BINDIR}/lumetra${EXE_SUFFIX}
         -accellpath ${simulator} -it8 ${SAMPLE_TARGET} -tiffoutput ${chart}
         -patchperrow 8 -patchsizex 6 -patchsizey 6 -papersizex 210 -papersizey 297
         -numcolor 4 -numpatch 40 -prnconntype 3 -prnaddr 127.0.0.1 -prnmodel ILS30EP
