@@ -11,11 +11,11 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    Startup::ignoreFileSizeSignal();
+    Startup::prepareProcess();
     QFile err;
     err.open(stderr, QIODevice::WriteOnly);
 
-    const MeasureCommandLine commandLine(Startup::argumentWords(argc, argv));
+    const MeasureCommandLine commandLine(Startup::argumentWords());
     const QStringList missing = commandLine.missingOptions();
     if (!missing.isEmpty()) {
         err.write(QStringLiteral("lumetra-measure: missing %1\n").arg(missing.join(QLatin1Char(' '))).toLocal8Bit()

@@ -2,6 +2,7 @@
 
 #include "logwriter.h"
 #include "lumetra.h"
+#include "startup.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,8 +32,8 @@ int failedRun(QFile* console)
         if (reason.startsWith(prefix))
             reason.remove(0, prefix.size());
     }
-    const QString logPath = processLog->isOpen() ? processLog->fileName() : QStringLiteral("none");
-    writeLogLine(console, QStringLiteral("lumetra: %1 (log: %2)").arg(reason, logPath));
+    const QString log = processLog->isOpen() ? Startup::logPath(*processLog) : QStringLiteral("none");
+    writeLogLine(console, QStringLiteral("lumetra: %1 (log: %2)").arg(reason, log));
     return 1;
 }
 

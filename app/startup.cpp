@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "logwriter.h"
 #include "runentry.h"
+#include "standardstreams.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -11,15 +12,13 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <cstdio>
 
 namespace Startup {
 
-QStringList argumentWords(int argc, char** argv)
+QStringList argumentWords()
 {
-    QStringList words;
-    for (int i = 1; i < argc; ++i)
-        words << QString::fromUtf8(argv[i]);
-    return words;
+    return QCoreApplication::arguments().mid(1);
 }
 
 QHash<QString, QByteArray> undecodableArguments(int argc, char** argv)
@@ -41,6 +40,33 @@ void ignoreFileSizeSignal()
 #endif
 }
 
+namespace {
+
+// Qt's own handler writes to standard error only where it finds a console; a
+// Windows program run with its output redirected would send the usage text to a
+// debugger instead. Formatted as Qt's handler does.
+void messageToStandardError(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const QByteArray line = qFormatLogMessage(type, context, message).toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+void prepareProcess()
+{
+    ignoreFileSizeSignal();
+    StandardStreams::useBinaryMode();
+    qInstallMessageHandler(messageToStandardError);
+}
+
+QString logPath(const QFile& log)
+{
+    // QFile gives its name back with '/' on every system.
+    return QDir::toNativeSeparators(log.fileName());
+}
+
 QFile* openLogFile(QFile* console)
 {
     const QString beside = QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("lumetralog.txt");
@@ -55,7 +81,7 @@ QFile* openLogFile(QFile* console)
         if (log->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             writeLogLine(console, QStringLiteral("lumetra: the log cannot be written beside the executable (%1: %2); "
                                                  "it is written to %3")
-                                      .arg(beside, reason, log->fileName()));
+                                      .arg(QDir::toNativeSeparators(beside), reason, logPath(*log)));
             return log;
         }
     }
@@ -74,8 +100,8 @@ void printUsage(QFile* log)
 
 int run(int argc, char** argv, QCoreApplication& app)
 {
-    ignoreFileSizeSignal();
-    const QStringList words = argumentWords(argc, argv);
+    prepareProcess();
+    const QStringList words = argumentWords();
     QFile out;
     QFile console;
     out.open(stdout, QIODevice::WriteOnly);
@@ -109,7 +135,7 @@ int run(int argc, char** argv, QCoreApplication& app)
                                    .arg(commandLine.valueCount())
                                    .arg(CommandLine::RequiredValues)
                                    .arg(missing.isEmpty() ? QStringLiteral("none") : missing.join(QLatin1Char(' ')),
-                                        log->fileName()));
+                                        logPath(*log)));
         delete log;
         return 1;
     }

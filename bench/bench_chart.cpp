@@ -165,7 +165,7 @@ public:
         static const char folder[] = "/tmp";
         m_handle = m_sdk.LoadLibraryInitialize(256, folder, 4, folder, 4, 0, nullptr) == 0 ? m_sdk.Initialize(0)
                                                                                             : nullptr;
-        if (!m_handle || m_sdk.SetPrinter(m_handle, "ILS30EP", 7) != 0 || m_sdk.Open(m_handle, 4, "127.0.0.1", 9) != 0
+        if (!m_handle || m_sdk.SetPrinterFn(m_handle, "ILS30EP", 7) != 0 || m_sdk.Open(m_handle, 4, "127.0.0.1", 9) != 0
             || m_sdk.CreateDoc(m_handle, &m_doc) != 0 || m_sdk.SetApplicationName(m_handle, m_doc, "bench", 5) != 0
             || m_sdk.SetPlatformName(m_handle, m_doc, "Linux", 5) != 0 || !startDocument()) {
             error = QStringLiteral("the simulator refused the document");
@@ -228,7 +228,7 @@ private:
         std::memcpy(record.mUserName, "user", 4);
         record.mUserNameLength = 4;
         record.mModeA = record.mModeB = 1;
-        return m_sdk.StartDoc(m_handle, m_doc, &record) == 0;
+        return m_sdk.StartDocFn(m_handle, m_doc, &record) == 0;
     }
 
     // The chart record of the driver's run: the fields the simulator lays out from.

@@ -61,15 +61,17 @@ typedef uint32_t (*AccelSetPrintOptionFunction)(AccelHandle h, int32_t doc, int3
 // Slots lumetra never calls; their prototypes are unknown.
 typedef uint32_t (*AccelUnusedFunction)();
 
-// The 44 slots filled by ACCEL_LoadFunction, in slot order.
+// The 44 slots filled by ACCEL_LoadFunction, in slot order. Members are named
+// after the SDK's operations, except where <windows.h> defines the name as a
+// macro (SetPrinter, StartDoc): those carry "Fn", so a host including both builds.
 struct AccelFunctionTable
 {
     AccelInitializeFunction Initialize;                         // 0
-    AccelSetPrinterFunction SetPrinter;                         // 1
+    AccelSetPrinterFunction SetPrinterFn;                       // 1
     AccelTerminateFunction Terminate;                           // 2
     AccelCreateDocFunction CreateDoc;                           // 3
     AccelDocFunction DeleteDoc;                                 // 4
-    AccelStartDocFunction StartDoc;                             // 5
+    AccelStartDocFunction StartDocFn;                           // 5
     AccelDocFunction EndDoc;                                    // 6
     AccelPrintDocFunction PrintDoc;                             // 7
     AccelDocFunction ReleaseJobStatus;                          // 8
@@ -106,11 +108,11 @@ struct AccelFunctionTable
 constexpr int64_t AccelFunctionTableSize = 352;
 static_assert(sizeof(AccelFunctionTable) == AccelFunctionTableSize, "44 slots of 8 bytes");
 static_assert(offsetof(AccelFunctionTable, Initialize) == 0 * 8, "slot 0");
-static_assert(offsetof(AccelFunctionTable, SetPrinter) == 1 * 8, "slot 1");
+static_assert(offsetof(AccelFunctionTable, SetPrinterFn) == 1 * 8, "slot 1");
 static_assert(offsetof(AccelFunctionTable, Terminate) == 2 * 8, "slot 2");
 static_assert(offsetof(AccelFunctionTable, CreateDoc) == 3 * 8, "slot 3");
 static_assert(offsetof(AccelFunctionTable, DeleteDoc) == 4 * 8, "slot 4");
-static_assert(offsetof(AccelFunctionTable, StartDoc) == 5 * 8, "slot 5");
+static_assert(offsetof(AccelFunctionTable, StartDocFn) == 5 * 8, "slot 5");
 static_assert(offsetof(AccelFunctionTable, EndDoc) == 6 * 8, "slot 6");
 static_assert(offsetof(AccelFunctionTable, PrintDoc) == 7 * 8, "slot 7");
 static_assert(offsetof(AccelFunctionTable, ReleaseJobStatus) == 8 * 8, "slot 8");

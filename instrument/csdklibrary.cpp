@@ -1,6 +1,7 @@
 #include "csdklibrary.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #ifdef _WIN32
@@ -23,6 +24,22 @@ const char* const LibraryFileName = "libACCEL.so";
 const Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
 #endif
 
+#ifdef _WIN32
+// "<what> failed with error <code>: <the system's message>".
+QString lastErrorText(const char* what)
+{
+    const DWORD code = GetLastError();
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    const QString text = length ? QString::fromWCharArray(message, static_cast<int>(length)).trimmed() : QString();
+    LocalFree(message);
+    const QString head = QStringLiteral("%1 failed with error %2").arg(QLatin1String(what)).arg(code);
+    return text.isEmpty() ? head : head + QStringLiteral(": ") + text;
+}
+#endif
+
 } // namespace
 
 CSdkLibrary::~CSdkLibrary()
@@ -30,9 +47,14 @@ CSdkLibrary::~CSdkLibrary()
     unload();
 }
 
+QString CSdkLibrary::libraryFileName()
+{
+    return QLatin1String(LibraryFileName);
+}
+
 QString CSdkLibrary::libraryPath(const QString& folder)
 {
-    return QDir::toNativeSeparators(folder + QLatin1Char('/') + QLatin1String(LibraryFileName));
+    return QDir::toNativeSeparators(folder + QLatin1Char('/') + libraryFileName());
 }
 
 bool CSdkLibrary::isLibraryFile(const QString& path)
@@ -45,19 +67,23 @@ bool CSdkLibrary::load(const QString& path)
 {
     unload();
     m_errorText.clear();
-    if (path.isEmpty() || path.size() > MaxPathCharacters) {
+    // Absolute, as Windows' altered search path requires: the folder searched
+    // for the libraries the SDK needs is the one the path names.
+    const QString loaderPath = path.isEmpty() ? path : QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (loaderPath.isEmpty() || loaderPath.size() > MaxPathCharacters) {
         m_errorText = QStringLiteral("library path empty or longer than %1 characters").arg(MaxPathCharacters);
         return false;
     }
 #ifdef _WIN32
     wchar_t widePath[MaxPathCharacters + 1] = {};
-    path.toWCharArray(widePath);
-    HMODULE module = LoadLibraryW(widePath);
+    loaderPath.toWCharArray(widePath);
+    // Plain LoadLibraryW would not look beside ACCEL.dll for the DLLs it needs.
+    HMODULE module = LoadLibraryExW(widePath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module)
-        m_errorText = QStringLiteral("LoadLibraryW failed with error %1").arg(GetLastError());
+        m_errorText = lastErrorText("LoadLibraryExW");
     m_module = reinterpret_cast<void*>(module);
 #else
-    m_module = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    m_module = dlopen(QFile::encodeName(loaderPath).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!m_module)
         m_errorText = QString::fromLocal8Bit(dlerror());
 #endif
@@ -86,7 +112,7 @@ AccelLoadFunction CSdkLibrary::loadFunction()
     auto function = reinterpret_cast<AccelLoadFunction>(
         reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(m_module), ACCEL_LOAD_FUNCTION_NAME)));
     if (!function)
-        m_errorText = QStringLiteral("GetProcAddress failed with error %1").arg(GetLastError());
+        m_errorText = lastErrorText("GetProcAddress");
 #else
     auto function = reinterpret_cast<AccelLoadFunction>(dlsym(m_module, ACCEL_LOAD_FUNCTION_NAME));
     if (!function)

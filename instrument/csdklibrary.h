@@ -17,14 +17,18 @@ public:
     CSdkLibrary(const CSdkLibrary&) = delete;
     CSdkLibrary& operator=(const CSdkLibrary&) = delete;
 
+    // "libACCEL.so" or "ACCEL.dll": the SDK's file name on this platform.
+    static QString libraryFileName();
     // "<folder>/libACCEL.so" or "<folder>\ACCEL.dll", with native separators.
     static QString libraryPath(const QString& folder);
     // Whether path names an existing file of the library's name, as when the
     // library is given where its folder is wanted.
     static bool isLibraryFile(const QString& path);
 
-    // Loads the library at path, replacing one loaded before. False with an
-    // error text when the path is too long for the loader or loading failed.
+    // Loads the library at path, replacing one loaded before; the libraries it
+    // needs are looked for in its own folder first. False with an error text (the
+    // loader's own, on Windows with its error code) when the path is too long
+    // for the loader or loading failed.
     bool load(const QString& path);
     void unload();
     bool isLoaded() const { return m_module != nullptr; }

@@ -55,7 +55,7 @@ bool toHundredths(int64_t millimetres, int32_t& hundredths)
 // Every slot the driver calls must be filled, or a call would jump to null.
 bool hasDriverSlots(const AccelFunctionTable& f)
 {
-    return f.Initialize && f.SetPrinter && f.Terminate && f.CreateDoc && f.DeleteDoc && f.StartDoc && f.EndDoc
+    return f.Initialize && f.SetPrinterFn && f.Terminate && f.CreateDoc && f.DeleteDoc && f.StartDocFn && f.EndDoc
         && f.PrintDoc && f.ReleaseJobStatus && f.AbortDoc && f.MeasurePage && f.Write && f.IsDocFinished && f.Open
         && f.GetConnectionInfo && f.GetJobStatus && f.GetErrorCodes && f.AllocMeasurementData
         && f.DeallocMeasurementData && f.SetLabelOffset && f.EndLabel && f.Close && f.CreateChart
@@ -110,7 +110,7 @@ bool SdkSession::initialize(int connectionType, const QString& address, const QS
         return false;
     }
     const QByteArray modelBytes = m_printerModel.toLatin1();
-    if (m_accel.functions.SetPrinter(m_accel.mHandle, modelBytes.constData(), modelBytes.size()) != 0) {
+    if (m_accel.functions.SetPrinterFn(m_accel.mHandle, modelBytes.constData(), modelBytes.size()) != 0) {
         m_report.failure(QStringLiteral("ACCEL: SetPrinter error %1").arg(m_printerModel));
         return false;
     }
@@ -122,7 +122,8 @@ bool SdkSession::initialize(int connectionType, const QString& address, const QS
 bool SdkSession::loadLibrary()
 {
     const bool loaded = m_library.load(m_libraryPath);
-    m_report.log(QStringLiteral("Library Path %1").arg(QFileInfo(m_libraryPath).absoluteFilePath()));
+    m_report.log(
+        QStringLiteral("Library Path %1").arg(QDir::toNativeSeparators(QFileInfo(m_libraryPath).absoluteFilePath())));
     QString misplaced;
     if (!QFile::exists(m_libraryPath)) {
         m_report.log(QStringLiteral("Accel Dll Does not exists"));
@@ -247,7 +248,7 @@ bool SdkSession::openDocument()
     }
     if (!fillDocRecord())
         return false;
-    if (m_accel.functions.StartDoc(m_accel.mHandle, m_accel.mDoc, &m_docRecord) != 0) {
+    if (m_accel.functions.StartDocFn(m_accel.mHandle, m_accel.mDoc, &m_docRecord) != 0) {
         m_report.failure(QStringLiteral("ACCEL: StartDoc error"));
         return false;
     }

@@ -23,11 +23,11 @@ constexpr UnitRatio kRatios[] = {
     { 1000, 1 },   // Metre
 };
 
-constexpr unsigned long kUnitCount = sizeof(kRatios) / sizeof(kRatios[0]);
+constexpr Measure::UnitCode kUnitCount = sizeof(kRatios) / sizeof(kRatios[0]);
 
 } // namespace
 
-Measure::Measure(unsigned long unit, double value)
+Measure::Measure(UnitCode unit, double value)
     : m_unit(unit)
     , m_value(value)
 {
@@ -35,7 +35,7 @@ Measure::Measure(unsigned long unit, double value)
 
 Measure::~Measure() = default;
 
-bool Measure::isKnownUnit(unsigned long unit)
+bool Measure::isKnownUnit(UnitCode unit)
 {
     return unit < kUnitCount;
 }

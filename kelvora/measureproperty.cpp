@@ -6,7 +6,7 @@ const char kUnitKey[] = "Unit";
 
 } // namespace
 
-MeasureProperty::MeasureProperty(unsigned long unit, double value)
+MeasureProperty::MeasureProperty(Measure::UnitCode unit, double value)
     : m_measure(unit, value)
 {
 }
@@ -68,8 +68,8 @@ bool MeasureProperty::readRecord(const PropertyMap& map)
     // A record restores the unit it was written in along with the value, and
     // the flags a full record carries; anything unreadable reads as 0.
     const auto unit = record.constFind(QString::fromLatin1(kUnitKey));
-    const unsigned long unitCode = unit == record.constEnd() ? m_measure.getUnit()
-                                                             : static_cast<unsigned long>(unit->toULongLong());
+    const Measure::UnitCode unitCode = unit == record.constEnd() ? m_measure.getUnit()
+                                                                 : Measure::UnitCode{unit->toULongLong()};
     bool ok = false;
     const double length = value->toDouble(&ok);
     m_measure = Measure(unitCode, ok ? length : 0.0);

@@ -65,12 +65,12 @@ accelParams_st* accelMeasParams_st::getPage(int index) const
     return static_cast<unsigned>(index) < static_cast<unsigned>(pages.size()) ? pages.at(index) : nullptr;
 }
 
-int accelMeasParams_st::getPageHeight(unsigned long unit) const
+int accelMeasParams_st::getPageHeight(Measure::UnitCode unit) const
 {
     return readLengthIn(m_pageHeight, unit);
 }
 
-int accelMeasParams_st::getPageWidth(unsigned long unit) const
+int accelMeasParams_st::getPageWidth(Measure::UnitCode unit) const
 {
     return readLengthIn(m_pageWidth, unit);
 }

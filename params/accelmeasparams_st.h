@@ -39,8 +39,8 @@ public:
     ///@{
 
     /// The paper's size, read back in the unit code given (Measure::Millimetre, ...).
-    int getPageHeight(unsigned long unit) const;
-    int getPageWidth(unsigned long unit) const;
+    int getPageHeight(Measure::UnitCode unit) const;
+    int getPageWidth(Measure::UnitCode unit) const;
     void setPageHeight(Measure height);
     void setPageWidth(Measure width);
     ///@}

@@ -68,22 +68,22 @@ void accelParams_st::hideLengths()
     m_offsetY.visible = false;
 }
 
-int accelParams_st::getPatchSizeX(unsigned long unit) const
+int accelParams_st::getPatchSizeX(Measure::UnitCode unit) const
 {
     return readLengthIn(m_patchSizeX, unit);
 }
 
-int accelParams_st::getPatchSizeY(unsigned long unit) const
+int accelParams_st::getPatchSizeY(Measure::UnitCode unit) const
 {
     return readLengthIn(m_patchSizeY, unit);
 }
 
-int accelParams_st::getOffsetX(unsigned long unit) const
+int accelParams_st::getOffsetX(Measure::UnitCode unit) const
 {
     return readLengthIn(m_offsetX, unit);
 }
 
-int accelParams_st::getOffsetY(unsigned long unit) const
+int accelParams_st::getOffsetY(Measure::UnitCode unit) const
 {
     return readLengthIn(m_offsetY, unit);
 }

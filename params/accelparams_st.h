@@ -65,10 +65,10 @@ public:
 
     /// Patch size and the offsets of the page's first patch, read back in the unit
     /// code given (Measure::Millimetre, ...), the fraction dropped.
-    int getPatchSizeX(unsigned long unit) const;
-    int getPatchSizeY(unsigned long unit) const;
-    int getOffsetX(unsigned long unit) const;
-    int getOffsetY(unsigned long unit) const;
+    int getPatchSizeX(Measure::UnitCode unit) const;
+    int getPatchSizeY(Measure::UnitCode unit) const;
+    int getOffsetX(Measure::UnitCode unit) const;
+    int getOffsetY(Measure::UnitCode unit) const;
     void setPatchSizeX(Measure size);
     void setPatchSizeY(Measure size);
     ///@}

@@ -3,7 +3,7 @@
 #include <kelvora/kelvoraconvert.h>
 #include <kelvora/measureproperty.h>
 
-int readLengthIn(const MeasureProperty& length, unsigned long unit)
+int readLengthIn(const MeasureProperty& length, Measure::UnitCode unit)
 {
     Measure reading(unit, 0.0);
     reading.Convert(length.getMeasure());

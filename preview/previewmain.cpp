@@ -11,10 +11,10 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    Startup::ignoreFileSizeSignal();
+    Startup::prepareProcess();
     // A chart that cannot be read is reported once, with its reason, below.
     TIFFSetErrorHandler(nullptr);
-    const QStringList words = Startup::argumentWords(argc, argv);
+    const QStringList words = Startup::argumentWords();
     QFile out;
     QFile err;
     out.open(stdout, QIODevice::WriteOnly);

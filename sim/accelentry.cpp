@@ -2,13 +2,16 @@
 // hands out: every slot forwards to the one Simulator of this library.
 
 #include "accelsdk.h"
+#include "ownlibrary.h"
 #include "simulator.h"
-
-#include <dlfcn.h>
 
 #include <string>
 
+#ifdef _WIN32
+#define ACCEL_SIM_EXPORT extern "C" __declspec(dllexport)
+#else
 #define ACCEL_SIM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 ACCEL_SIM_EXPORT uint32_t ACCEL_LoadFunction(void* module, void* table, int64_t tableSize);
 
@@ -173,11 +176,11 @@ AccelFunctionTable functionTable()
 {
     AccelFunctionTable t = {};
     t.Initialize = Initialize;
-    t.SetPrinter = SetPrinter;
+    t.SetPrinterFn = SetPrinter;
     t.Terminate = Terminate;
     t.CreateDoc = CreateDoc;
     t.DeleteDoc = DeleteDoc;
-    t.StartDoc = StartDoc;
+    t.StartDocFn = StartDoc;
     t.EndDoc = EndDoc;
     t.PrintDoc = PrintDoc;
     t.ReleaseJobStatus = ReleaseJobStatus;
@@ -219,15 +222,6 @@ AccelFunctionTable functionTable()
     return t;
 }
 
-// The file this library was loaded from, found through one of its own addresses.
-std::string ownPath()
-{
-    Dl_info info = {};
-    if (!dladdr(reinterpret_cast<void*>(&ACCEL_LoadFunction), &info) || !info.dli_fname)
-        return std::string();
-    return info.dli_fname;
-}
-
 std::string folderOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -236,23 +230,10 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Whether module is what dlopen answered for this library.
-bool isOwnModule(void* module, const std::string& path)
-{
-    if (!module || path.empty())
-        return false;
-    void* self = dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-    if (!self)
-        return false;
-    const bool own = self == module;
-    dlclose(self);
-    return own;
-}
-
 } // namespace
 
 ACCEL_SIM_EXPORT uint32_t ACCEL_LoadFunction(void* module, void* table, int64_t tableSize)
 {
-    const std::string path = ownPath();
-    return sim().bind(module, isOwnModule(module, path), table, tableSize, folderOf(path), functionTable());
+    return sim().bind(module, OwnLibrary::isModule(module), table, tableSize, folderOf(OwnLibrary::path()),
+                      functionTable());
 }

@@ -1,6 +1,7 @@
 #include "calltrace.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -16,7 +17,8 @@ bool CallTrace::open(const std::string& path)
         m_file.close();
     if (path.empty())
         return true;
-    m_file.open(path, std::ios::out | std::ios::trunc);
+    // UTF-8 names on every platform; binary, so every line ends in a bare line feed.
+    m_file.open(std::filesystem::u8path(path), std::ios::out | std::ios::trunc | std::ios::binary);
     return m_file.is_open();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -217,7 +218,7 @@ std::vector<StatusStep> Scenario::defaultSteps(int32_t endCode)
 
 bool Scenario::load(const std::string& path, std::string& error)
 {
-    std::ifstream in(path);
+    std::ifstream in(std::filesystem::u8path(path));
     if (!in.is_open())
         return true;
     return parse(in, error);

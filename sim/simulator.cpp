@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -33,7 +34,7 @@ std::string pointerText(const void* p)
 // A file name of the scenario: relative to the simulator's folder, or absolute.
 std::string inFolder(const std::string& folder, const std::string& name)
 {
-    return name.empty() || name[0] == '/' ? name : folder + "/" + name;
+    return name.empty() || std::filesystem::u8path(name).is_absolute() ? name : folder + "/" + name;
 }
 
 } // namespace

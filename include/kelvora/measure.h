@@ -3,12 +3,18 @@
 
 #include "kelvora_export.h"
 
+#include <cstdint>
+
 // A length with its unit. Units convert through exact ratios to the millimetre,
 // so a conversion costs at most one rounding of the result.
 class KELVORA_EXPORT Measure
 {
 public:
-    enum Unit : unsigned long {
+    // 64 bits on every platform (unsigned long is 32 on Windows): a code read
+    // from a map is kept whole and an unknown one refused, never cut to a known one.
+    typedef std::uint64_t UnitCode;
+
+    enum Unit : UnitCode {
         // The unit of a measure nobody has given one; it counts in millimetres.
         DefaultUnit = 0,
         Inch = 1,
@@ -20,7 +26,7 @@ public:
         Metre = 7
     };
 
-    explicit Measure(unsigned long unit = DefaultUnit, double value = 0.0);
+    explicit Measure(UnitCode unit = DefaultUnit, double value = 0.0);
 
     // Sets this value to the length of src expressed in this unit. False, and the
     // value unchanged, when either unit code is unknown.
@@ -30,14 +36,14 @@ public:
     Measure(const Measure&) = default;
     Measure& operator=(const Measure&) = default;
 
-    unsigned long getUnit() const { return m_unit; }
+    UnitCode getUnit() const { return m_unit; }
     double getValue() const { return m_value; }
     void setValue(double value) { m_value = value; }
 
-    static bool isKnownUnit(unsigned long unit);
+    static bool isKnownUnit(UnitCode unit);
 
 private:
-    unsigned long m_unit;
+    UnitCode m_unit;
     double m_value;
 };
 

@@ -10,7 +10,7 @@
 class KELVORA_EXPORT MeasureProperty : public DevProperty
 {
 public:
-    explicit MeasureProperty(unsigned long unit = Measure::DefaultUnit, double value = 0.0);
+    explicit MeasureProperty(Measure::UnitCode unit = Measure::DefaultUnit, double value = 0.0);
     ~MeasureProperty() override;
 
     MeasureProperty(const MeasureProperty&) = default;

@@ -7,7 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -18,16 +21,32 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        executable = dir.filePath(QStringLiteral("lumetra"));
+        // Under its own name: Windows starts only a file with its extension.
+        executable = dir.filePath(QFileInfo(QStringLiteral(LUMETRA_EXECUTABLE)).fileName());
         ASSERT_TRUE(QFile::copy(QStringLiteral(LUMETRA_EXECUTABLE), executable));
     }
 
-    // dataHome: where the user's data folder lies (XDG_DATA_HOME), so that no test writes to the real one.
-    int run(const QStringList& arguments, const QString& dataHome = QString())
+    // The folder below which lumetra keeps its log when the executable's folder is not
+    // writable: here XDG_DATA_HOME of the child, a folder of the test's own, so that no
+    // test writes to the real one. Windows has no variable that moves it, so there it is
+    // the user's real local application data folder, shared by the tests that use it.
+    QString dataHome() const
+    {
+#ifdef _WIN32
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+#else
+        return dir.filePath(QStringLiteral("data"));
+#endif
+    }
+
+    // Where the log goes when the executable's folder is not writable.
+    QString movedLog() const { return dataHome() + QStringLiteral("/lumetra/lumetralog.txt"); }
+
+    int run(const QStringList& arguments)
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.isEmpty() ? dir.filePath(QStringLiteral("data")) : dataHome);
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir.path());
         process.start(executable, arguments);
@@ -83,27 +102,60 @@ TEST_F(LumetraProcess, EveryStartTruncatesTheLog)
     EXPECT_EQ(log(), CommandLine::usageText().toLatin1());
 }
 
+// The user's data folder, held by one test at a time (on Windows it is the real one),
+// and left as it was found.
+class UserDataFolder
+{
+public:
+    explicit UserDataFolder(const QString& movedLog)
+        : m_log(movedLog)
+        , m_lock(QFileInfo(movedLog).absolutePath() + QStringLiteral(".test-lock"))
+    {
+        QDir().mkpath(QFileInfo(movedLog).absolutePath());
+        m_locked = m_lock.tryLock(60000);
+        removeLog();
+    }
+    ~UserDataFolder() { removeLog(); }
+
+    bool isLocked() const { return m_locked; }
+    // A folder under the log's name: the log cannot be opened there either.
+    bool block() { return QDir().mkpath(m_log); }
+
+private:
+    void removeLog()
+    {
+        QFile::remove(m_log);
+        QDir().rmdir(m_log);
+    }
+
+    QString m_log;
+    QLockFile m_lock;
+    bool m_locked = false;
+};
+
 TEST_F(LumetraProcess, ALogThatCannotBeWrittenBesideTheExecutableGoesToTheUsersDataFolder)
 {
+    UserDataFolder data(movedLog());
+    ASSERT_TRUE(data.isLocked());
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("lumetralog.txt")));
-    const QString data = dir.filePath(QStringLiteral("data"));
-    EXPECT_EQ(run({}, data), 1);
-    const QString moved = data + QStringLiteral("/lumetra/lumetralog.txt");
-    EXPECT_TRUE(standardError.contains("it is written to " + QFile::encodeName(moved))) << standardError.constData();
-    QFile log(moved);
+    EXPECT_EQ(run({}), 1);
+    EXPECT_TRUE(standardError.contains("it is written to " + QFile::encodeName(QDir::toNativeSeparators(movedLog()))))
+        << standardError.constData();
+    QFile log(movedLog());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll(), CommandLine::usageText().toLatin1());
 }
 
 TEST_F(LumetraProcess, WithoutAnyLogTheRunGoesOnAndSaysSo)
 {
+    UserDataFolder data(movedLog());
+    ASSERT_TRUE(data.isLocked());
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("lumetralog.txt")));
-    QFile blocker(dir.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    EXPECT_EQ(run({}, blocker.fileName() + QStringLiteral("/below")), 1);
-    EXPECT_TRUE(standardError.contains("Error opening log file"));
-    EXPECT_TRUE(standardError.contains("lumetra usage"));
+    ASSERT_TRUE(data.block());
+    EXPECT_EQ(run({}), 1);
+    // Once each: on Windows the debug channel itself would not reach standard error.
+    EXPECT_EQ(standardError.count("Error opening log file"), 1) << standardError.constData();
+    EXPECT_EQ(standardError.count("lumetra usage"), 1) << standardError.constData();
 }
 
 TEST_F(LumetraProcess, TheConsoleNamesMissingOptionsAndWhyARunFailed)
@@ -112,7 +164,7 @@ TEST_F(LumetraProcess, TheConsoleNamesMissingOptionsAndWhyARunFailed)
     args.removeLast();
     EXPECT_EQ(run(args), 1);
     EXPECT_TRUE(standardError.endsWith("lumetra: 12 of 13 option values given; missing: -prnmodel (log: "
-                                       + QFile::encodeName(dir.filePath(QStringLiteral("lumetralog.txt"))) + ")\n"))
+                                       + QFile::encodeName(QDir::toNativeSeparators(dir.filePath(QStringLiteral("lumetralog.txt")))) + ")\n"))
         << standardError.constData();
 
     // Every log line reaches the console too, and the last line there says why.
@@ -120,7 +172,7 @@ TEST_F(LumetraProcess, TheConsoleNamesMissingOptionsAndWhyARunFailed)
     const QByteArray target = QFile::encodeName(dir.filePath(QStringLiteral("t.it8")));
     EXPECT_TRUE(standardError.startsWith("accelPath: /nonexistent/sdk\n")) << standardError.constData();
     EXPECT_TRUE(standardError.endsWith("\nlumetra: the target " + target + " does not exist (log: "
-                                       + QFile::encodeName(dir.filePath(QStringLiteral("lumetralog.txt"))) + ")\n"))
+                                       + QFile::encodeName(QDir::toNativeSeparators(dir.filePath(QStringLiteral("lumetralog.txt")))) + ")\n"))
         << standardError.constData();
     EXPECT_TRUE(log().endsWith("\nlumetra: the target " + target + " does not exist\n"));
 }

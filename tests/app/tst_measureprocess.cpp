@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -224,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"patchCountOtherThanTheTargets", QString(), {"-numpatch", "21"}, {},
                     {"lumetra-measure: -numpatch 21, but the target holds 20 patches"}},
         FailureCase{"missingTarget", QString(), {"-it8", "/nonexistent/none.it8"}, {},
-                    {"lumetra-measure: the target /nonexistent/none.it8 does not exist"}},
+                    {"lumetra-measure: the target " + QFileInfo("/nonexistent/none.it8").absoluteFilePath()
+                     + " does not exist"}},
         FailureCase{"missingOption", QString(), {}, "-prnmodel",
                     {"lumetra-measure: missing -prnmodel", "lumetra-measure usage "}}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });

@@ -200,10 +200,15 @@ TEST(AccelInstrumentLoading, WithoutTheSdkNothingElseHappensAndEachRefusalSaysWh
     EXPECT_FALSE(instrument.isInitialized());
 }
 
+QString textLibrary()
+{
+    return QStringLiteral("text/") + CSdkLibrary::libraryFileName();
+}
+
 struct LoadFailureCase
 {
     const char* name;
-    // Below the work folder, which holds "empty/", "text/libACCEL.so" and "text/notes.txt", both plain text.
+    // Below the work folder, which holds "empty/", "text/<the SDK's file name>" and "text/notes.txt", both plain text.
     QString folder;
     // <lib> stands for the library path, <work> for the work folder, <loader> for the loader's message.
     QStringList log;
@@ -220,8 +225,8 @@ TEST_P(AccelInstrumentLoadFailure, LogsWhatTheLoaderSaysAndKeepsTheReason)
     QTemporaryDir work;
     const QDir dir(work.path());
     ASSERT_TRUE(dir.mkpath(QStringLiteral("empty")) && dir.mkpath(QStringLiteral("text")));
-    for (const char* name : {"text/libACCEL.so", "text/notes.txt"}) {
-        QFile file(dir.filePath(QLatin1String(name)));
+    for (const QString& name : {textLibrary(), QStringLiteral("text/notes.txt")}) {
+        QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("this is no shared object\n");
     }
@@ -253,14 +258,14 @@ const QStringList libraryMissing = {"Library Path <lib>", "Accel Dll Does not ex
                                     "ACCEL: can't Load Library <lib>", "ACCEL: <loader>"};
 const QString notLoaded = QStringLiteral("the ACCEL SDK could not be loaded from <lib>: <loader>");
 const QString libraryAsFolder =
-    QStringLiteral("<work>/text/libACCEL.so is the SDK library itself; give the folder that holds it: <work>/text");
+    "<work>/" + textLibrary() + " is the SDK library itself; give the folder that holds it: <work>/text";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, AccelInstrumentLoadFailure,
     ::testing::Values(
         LoadFailureCase{"missingFolder", "missing", libraryMissing, notLoaded},
         LoadFailureCase{"folderWithoutTheLibrary", "empty", libraryMissing, notLoaded},
-        LoadFailureCase{"libraryGivenAsTheFolder", "text/libACCEL.so",
+        LoadFailureCase{"libraryGivenAsTheFolder", textLibrary(),
                         {"Library Path <lib>", "Accel Dll Does not exists", "ACCEL: " + libraryAsFolder,
                          "ACCEL: can't Load Library <lib>", "ACCEL: <loader>"},
                         libraryAsFolder},
@@ -279,7 +284,7 @@ TEST(AccelInstrumentLoading, SuccessfulSetUpLogsItsSteps)
     ASSERT_TRUE(bringUp(instrument));
     EXPECT_TRUE(instrument.getIsConnected());
     EXPECT_TRUE(instrument.errorString().isEmpty()) << instrument.errorString().toStdString();
-    EXPECT_EQ(log.lines(), QStringList({"Library Path " + sim.filePath("libACCEL.so"),
+    EXPECT_EQ(log.lines(), QStringList({"Library Path " + sim.libraryPath(),
                                         "ACCEL Instrument Inizialized: " + sim.path(),
                                         "ACCEL fw ver.:ACCEL simulator ILS30EP firmware 1.0 chart type.:2"}));
     instrument.cleanupACCEL();

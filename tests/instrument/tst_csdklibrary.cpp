@@ -1,3 +1,8 @@
+// A host may include <windows.h> before the SDK's header; its macros must not rename table members.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "csdklibrary.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +35,8 @@ TEST(CSdkLibrary, LoadsTheSimulatorAndFindsItsEntryPoint)
     _AccelStruct accel;
     EXPECT_EQ(load(library.module(), &accel.functions, AccelFunctionTableSize), 0u);
     EXPECT_NE(accel.functions.Initialize, nullptr);
+    EXPECT_NE(accel.functions.SetPrinterFn, nullptr);
+    EXPECT_NE(accel.functions.StartDocFn, nullptr);
     EXPECT_NE(accel.functions.unused36[7], nullptr);
     // The binding's own state lies behind the table and is left alone.
     EXPECT_EQ(accel.mHandle, nullptr);

@@ -8,9 +8,9 @@ TEST(Measure, ConvertExpressesTheSourceLengthInItsOwnUnit)
 {
     const struct
     {
-        unsigned long from;
+        Measure::UnitCode from;
         double value;
-        unsigned long to;
+        Measure::UnitCode to;
         double expected;
     } cases[] = {
         { Measure::Millimetre, 432.0, Measure::Millimetre, 432.0 },
@@ -37,9 +37,9 @@ TEST(Measure, ConvertExpressesTheSourceLengthInItsOwnUnit)
 
 TEST(Measure, WholeMillimetresComeBackUnchangedThroughDecimalUnits)
 {
-    const unsigned long units[] = { Measure::DefaultUnit, Measure::Millimetre, Measure::Centimetre,
+    const Measure::UnitCode units[] = { Measure::DefaultUnit, Measure::Millimetre, Measure::Centimetre,
                                     Measure::Micrometre };
-    for (unsigned long unit : units) {
+    for (Measure::UnitCode unit : units) {
         for (int mm = -2000; mm <= 20000; ++mm) {
             Measure stored(unit);
             stored.Convert(Measure(Measure::Millimetre, mm));

@@ -15,7 +15,7 @@ TEST(MeasureProperty, RoundTripsThroughTheRecordUnderItsKey)
     MeasureProperty read;
     read.setkey("width");
     read.fromMap(enclosing);
-    EXPECT_EQ(read.getMeasure().getUnit(), static_cast<unsigned long>(Measure::Inch));
+    EXPECT_EQ(read.getMeasure().getUnit(), static_cast<Measure::UnitCode>(Measure::Inch));
     EXPECT_EQ(read.getMeasure().getValue(), 2.25);
 }
 
@@ -59,14 +59,28 @@ TEST(MeasureProperty, UnreadableValueReadsAsZeroAndAbsentUnitKeepsItsOwn)
     PropertyMap unused;
     EXPECT_TRUE(length.checkDataCoherence(enclosing, unused));
     EXPECT_EQ(length.getMeasure().getValue(), 0.0);
-    EXPECT_EQ(length.getMeasure().getUnit(), static_cast<unsigned long>(Measure::Centimetre));
+    EXPECT_EQ(length.getMeasure().getUnit(), static_cast<Measure::UnitCode>(Measure::Centimetre));
+}
+
+TEST(MeasureProperty, AUnitCodeBeyond32BitsStaysWholeAndUnknown)
+{
+    // Cut to 32 bits, 0x100000003 would read as millimetres.
+    const Measure::UnitCode code = 0x100000003ull;
+    const PropertyMap enclosing = { { "width", PropertyMap{ { "Value", 12.0 }, { "Unit", QVariant::fromValue(quint64{code}) } } } };
+    MeasureProperty length(Measure::Millimetre, 7.0);
+    length.setkey("width");
+    length.fromMap(enclosing);
+    EXPECT_EQ(length.getMeasure().getUnit(), code);
+    Measure millimetres(Measure::Millimetre, 1.0);
+    EXPECT_FALSE(millimetres.Convert(length.getMeasure()));
+    EXPECT_EQ(millimetres.getValue(), 1.0);
 }
 
 TEST(MeasureProperty, ConvertFromKeepsItsOwnUnit)
 {
     MeasureProperty length(Measure::Centimetre, 0.0);
     EXPECT_TRUE(length.convertFrom(Measure(Measure::Millimetre, 45.0)));
-    EXPECT_EQ(length.getMeasure().getUnit(), static_cast<unsigned long>(Measure::Centimetre));
+    EXPECT_EQ(length.getMeasure().getUnit(), static_cast<Measure::UnitCode>(Measure::Centimetre));
     EXPECT_DOUBLE_EQ(length.getMeasure().getValue(), 4.5);
 }
 

@@ -31,7 +31,7 @@ AccelHandle SimHarness::start()
         || m_table.LoadLibraryInitialize(256, m_sdkFolder.constData(), m_sdkFolder.size(), temp, 4, 0, nullptr))
         return nullptr;
     AccelHandle h = m_table.Initialize(0);
-    if (h && m_table.SetPrinter(h, "ILS30EP", 7) != 0)
+    if (h && m_table.SetPrinterFn(h, "ILS30EP", 7) != 0)
         return nullptr;
     return h;
 }
@@ -43,7 +43,7 @@ int32_t SimHarness::startDocument(AccelHandle h)
         || m_table.SetApplicationName(h, doc, "Quorastelian", 12) || m_table.SetPlatformName(h, doc, "Windows", 7))
         return 0;
     const DocRecord record = docRecord(doc, 32000, 45000);
-    return m_table.StartDoc(h, doc, &record) == 0 ? doc : 0;
+    return m_table.StartDocFn(h, doc, &record) == 0 ? doc : 0;
 }
 
 QStringList SimHarness::traceLines() const

@@ -157,7 +157,7 @@ const MisuseCase misuseCases[] = {
     {{"StartDocTwice"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          const DocRecord r = docRecord(d, 32000, 45000);
-         return t.StartDoc(h, d, &r);
+         return t.StartDocFn(h, d, &r);
      },
      SimWrongOrder},
     {{"DocRecordOfAnotherDocument"},
@@ -165,7 +165,7 @@ const MisuseCase misuseCases[] = {
          int32_t other = 0;
          t.CreateDoc(h, &other);
          const DocRecord r = docRecord(other + 5, 32000, 45000);
-         return t.StartDoc(h, other, &r);
+         return t.StartDocFn(h, other, &r);
      },
      SimBadRecord},
     {{"DocRecordWithoutPageSize"},
@@ -173,7 +173,7 @@ const MisuseCase misuseCases[] = {
          int32_t other = 0;
          t.CreateDoc(h, &other);
          const DocRecord r = docRecord(other, 0, 45000);
-         return t.StartDoc(h, other, &r);
+         return t.StartDocFn(h, other, &r);
      },
      SimBadRecord},
     {{"NamesAfterStartDoc"},
@@ -204,7 +204,7 @@ const MisuseCase misuseCases[] = {
     {{"TextOf255Bytes"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t) {
          const std::string model(255, 'M');
-         return t.SetPrinter(h, model.data(), 255);
+         return t.SetPrinterFn(h, model.data(), 255);
      },
      SimBadArgument},
     {{"SecondOpen"}, [](const AccelFunctionTable& t, AccelHandle h, int32_t) { return t.Open(h, 4, "10.0.0.7", 8); },
@@ -217,7 +217,7 @@ const MisuseCase misuseCases[] = {
     {{"NullRecords"},
      [](const AccelFunctionTable& t, AccelHandle h, int32_t d) {
          const uint32_t answers[] = {t.GetJobStatus(h, d, nullptr), t.GetConnectionInfo(h, nullptr),
-                                     t.GetErrorCodes(h, nullptr), t.StartDoc(h, d, nullptr)};
+                                     t.GetErrorCodes(h, nullptr), t.StartDocFn(h, d, nullptr)};
          return std::all_of(std::begin(answers), std::end(answers), [](uint32_t a) { return a == SimBadArgument; })
                     ? SimBadArgument
                     : 0u;
@@ -256,7 +256,7 @@ TEST(SimSession, CallsOutOfOrderBeforeASessionAreRefused)
     EXPECT_EQ(t.Open(h, 4, "10.0.0.7", 8), SimWrongOrder); // no printer set
     int32_t doc = 0;
     EXPECT_EQ(t.CreateDoc(h, &doc), SimNotConnected);
-    EXPECT_EQ(t.SetPrinter(h, "ILS30EP", 7), 0u);
+    EXPECT_EQ(t.SetPrinterFn(h, "ILS30EP", 7), 0u);
     EXPECT_EQ(t.Open(h, 9, "10.0.0.7", 8), SimBadArgument); // unknown connection code
     EXPECT_EQ(t.Close(h), SimNotConnected);
     // A second session is independent.

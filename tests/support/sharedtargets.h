@@ -7,9 +7,11 @@
 #include <QStringList>
 
 // The public target files beside the checkout, which tests read where they are.
+// Absolute with its drive, as a Windows path must be to name the same file from
+// any working folder.
 inline QString sharedTargetsFolder()
 {
-    return QStringLiteral(LUMETRA_SHARED_TARGETS);
+    return QDir(QStringLiteral(LUMETRA_SHARED_TARGETS)).absolutePath();
 }
 
 inline QString sharedTarget(const QString& name)

@@ -1,12 +1,14 @@
 #include "simfolder.h"
 
+#include "csdklibrary.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextStream>
 
 SimFolder::SimFolder(const QString& scenario)
 {
-    if (!m_dir.isValid() || !QFile::copy(QStringLiteral(ACCEL_SIM_FILE), m_dir.filePath(QStringLiteral("libACCEL.so"))))
+    if (!m_dir.isValid() || !QFile::copy(QStringLiteral(ACCEL_SIM_FILE), libraryPath()))
         return;
     QFile file(m_dir.filePath(QStringLiteral("accelsim.txt")));
     if (!file.open(QIODevice::WriteOnly))
@@ -15,6 +17,11 @@ SimFolder::SimFolder(const QString& scenario)
     file.write(scenario.toUtf8());
     file.write("\n");
     m_valid = true;
+}
+
+QString SimFolder::libraryPath() const
+{
+    return CSdkLibrary::libraryPath(m_dir.path());
 }
 
 QStringList SimFolder::calls() const

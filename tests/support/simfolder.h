@@ -17,6 +17,8 @@ public:
     bool isValid() const { return m_valid; }
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
+    // The simulator's copy under the SDK's file name of this platform, with native separators.
+    QString libraryPath() const;
 
     // The SDK calls as traced, one line each, without the callback lines.
     QStringList calls() const;

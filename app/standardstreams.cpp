@@ -1,0 +1,19 @@
+#include "standardstreams.h"
+
+#ifdef _WIN32
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace StandardStreams {
+
+void useBinaryMode()
+{
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
+
+} // namespace StandardStreams
