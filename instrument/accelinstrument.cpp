@@ -96,7 +96,7 @@ void accelInstrument::fillArtificialDryingStruct(int page)
 
 void accelInstrument::doPageEnd()
 {
-    d_ptr->measurement.askDocumentFinished();
+    d_ptr->measurement.queueDocumentFinishedCheck();
 }
 
 void accelInstrument::doPageMeasureProgress(const QString& text, int type)

@@ -4,6 +4,8 @@
 
 #include <kelvora/measure.h>
 
+#include <utility>
+
 accelParams_st accelJobRequest::page() const
 {
     accelParams_st page;
@@ -20,8 +22,8 @@ void accelJobRequest::fillJob(accelMeasParams_st& job, const accelParams_st& pag
 {
     job.setPageWidth(Measure(Measure::Millimetre, paperWidth));
     job.setPageHeight(Measure(Measure::Millimetre, paperHeight));
-    qDeleteAll(job.pages);
-    job.pages.clear();
+    // Detached first, so the job never holds a deleted page.
+    qDeleteAll(std::exchange(job.pages, {}));
     for (int i = 0; i < count; ++i)
         job.pages.append(new accelParams_st(page));
 }

@@ -318,7 +318,7 @@ unsigned PageMeasurement::handleStatus(void* handle, int doc)
     case 0x300:
         // While the end flag is 1, each of these asks again whether the document has finished.
         if (m_session.accel().mEndFlag == 1)
-            askDocumentFinished();
+            queueDocumentFinishedCheck();
         return 0;
     case 0x400:
         reportProgress(percentText(status.mPercent400), 2);
@@ -479,7 +479,7 @@ void PageMeasurement::pageEnd(bool resp, int page)
     QMetaObject::invokeMethod(&m_instrument, "pageEndSlot", Qt::QueuedConnection, Q_ARG(bool, resp), Q_ARG(int, page));
 }
 
-void PageMeasurement::askDocumentFinished()
+void PageMeasurement::queueDocumentFinishedCheck()
 {
     QMetaObject::invokeMethod(&m_instrument, "doPageEndSlot", Qt::QueuedConnection);
 }

@@ -41,7 +41,7 @@ public:
     int dryingOffset() const { return m_dryingOffset; }
 
     // Queued to the instrument's thread.
-    void askDocumentFinished();
+    void queueDocumentFinishedCheck();
     void reportProgress(const QString& text, int type);
 
     const MeasurementRecord& record() const { return *m_measurementRecord; }
