@@ -7,14 +7,14 @@ if(NOT WIN32)
     return()
 endif()
 
-# The folders the DLLs may come from: beside Qt's and libtiff's import libraries or
+# The folders the DLLs may come from: beside the import libraries of Qt, libtiff and libpng or
 # in the prefix's bin folder, and where the compiler finds its own runtime.
 set(LUMETRA_RUNTIME_FOLDERS "")
 get_target_property(qt_core_dll Qt5::Core IMPORTED_LOCATION_RELEASE)
 if(NOT qt_core_dll)
     get_target_property(qt_core_dll Qt5::Core IMPORTED_LOCATION)
 endif()
-foreach(library ${qt_core_dll} ${TIFF_LIBRARIES} ${TIFF_LIBRARY})
+foreach(library ${qt_core_dll} ${TIFF_LIBRARIES} ${TIFF_LIBRARY} ${PNG_LIBRARIES})
     get_filename_component(folder "${library}" DIRECTORY)
     list(APPEND LUMETRA_RUNTIME_FOLDERS "${folder}" "${folder}/../bin")
 endforeach()

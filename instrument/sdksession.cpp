@@ -146,7 +146,7 @@ QString SdkSession::libraryGivenAsFolder() const
     if (!CSdkLibrary::isLibraryFile(m_sdkFolder))
         return QString();
     return QStringLiteral("%1 is the SDK library itself; give the folder that holds it: %2")
-        .arg(m_sdkFolder, QDir::toNativeSeparators(QFileInfo(m_sdkFolder).absolutePath()));
+        .arg(QDir::toNativeSeparators(m_sdkFolder), QDir::toNativeSeparators(QFileInfo(m_sdkFolder).absolutePath()));
 }
 
 // The loader's own message follows the driver's line.

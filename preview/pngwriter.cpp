@@ -58,7 +58,7 @@ PngWriter::PngWriter(const QString& path)
 PngWriter::~PngWriter()
 {
     release();
-    m_file.cancelWriting();
+    discardFile();
 }
 
 bool PngWriter::open(uint32_t width, uint32_t height)
@@ -115,8 +115,18 @@ bool PngWriter::fail(const QString& reason)
 {
     note(reason);
     release();
-    m_file.cancelWriting();
+    discardFile();
     return false;
+}
+
+// A cancelled commit removes the temporary file at once; where the system gives it a name
+// (Windows), it would otherwise stay beside the path until the writer goes.
+void PngWriter::discardFile()
+{
+    if (!m_file.isOpen())
+        return;
+    m_file.cancelWriting();
+    m_file.commit();
 }
 
 void PngWriter::release()

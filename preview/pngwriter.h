@@ -34,6 +34,7 @@ private:
     void note(const QString& reason);
     // Notes the reason and drops libpng's state and the file.
     bool fail(const QString& reason);
+    void discardFile();
     void release();
 
     static void writeData(png_structp png, png_bytep data, size_t size);

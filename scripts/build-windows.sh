@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds lumetra for 64-bit Windows with MinGW-w64 and tests it under Wine: the programs, the
 # simulator (ACCEL.dll) and the tests, then the demo chart (compared byte for byte with the Linux
-# one) and the whole test suite. Qt, libtiff and GoogleTest for Windows are built once from
+# one) and the whole test suite. Qt, libtiff, libpng and GoogleTest for Windows are built once from
 # Debian's source packages into a cache folder outside the checkout (scripts/windows-prefix.sh).
 # Usage: scripts/build-windows.sh [build folder]
 #   LUMETRA_WINDOWS_CACHE: the cache folder (default ~/.cache/lumetra-windows)
@@ -17,16 +17,17 @@ say() { echo "== windows: $* ($((SECONDS - start)) s) =="; }
 say "packages"
 bash scripts/install-deps.sh --windows
 
-say "Qt, libtiff and GoogleTest for Windows"
-prefix=$(bash scripts/windows-prefix.sh | tail -n1)
+say "Qt, libtiff, libpng and GoogleTest for Windows"
+prefix=$(JOBS=$jobs bash scripts/windows-prefix.sh | tail -n1)
 
 say "the Linux demo chart, the reference"
 bash scripts/run-demo.sh build >/dev/null
 reference=$source/build/demo-chart.tif
 
 say "cross-building into $build"
+# Without debug information: nothing is debugged under Wine here, and it slows the links.
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-w64-x86_64.cmake" \
-      -DLUMETRA_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DLUMETRA_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
       -DLUMETRA_BUILD_TESTS=ON -DLUMETRA_BUILD_BENCHMARKS=OFF \
       -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v wine)" \
       -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \

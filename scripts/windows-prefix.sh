@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds QtCore, libtiff (zlib only) and GoogleTest for 64-bit Windows from Debian's source
+# Builds QtCore, libtiff (zlib only), libpng and GoogleTest for 64-bit Windows from Debian's source
 # packages into a prefix in a cache folder outside the checkout, and prints the prefix's path as
-# its last line. The prefix is reused while the package versions, the flags (this script) and the
-# toolchain file are unchanged, and built anew otherwise; only a prefix built whole is used.
+# its last line. QtCore, the slow part, is cached on its own: it is rebuilt only when its source
+# package, the compiler or its build steps change. The prefix is QtCore plus the other libraries,
+# reused while their package versions, this script and the toolchain file are unchanged, and built
+# anew otherwise. Only a stage built whole is ever used.
 # Usage: scripts/windows-prefix.sh   (LUMETRA_WINDOWS_CACHE: cache folder, JOBS: parallel jobs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,69 +45,102 @@ fetch_source() { # <source package>
     say "no version of the source package $1 could be fetched (apt-get source $1)"
     return 1
 }
-qt_dsc=$(fetch_source qtbase-opensource-src)
-tiff_dsc=$(fetch_source tiff)
-
+unpack() { # <dsc> <folder>
+    dpkg-source --no-check -x "$1" "$2" >/dev/null
+}
 version() { dpkg-query -W -f='${Version}' "$1"; }
+hash16() { sha256sum | cut -c1-16; }
+
+# Qt's win32-g++ spec calls <triple>-gcc and -g++: make them the posix-thread compilers.
+posix_compilers() { # <folder>
+    mkdir -p "$1"
+    ln -sf "$(command -v $triple-gcc-posix)" "$1/$triple-gcc"
+    ln -sf "$(command -v $triple-g++-posix)" "$1/$triple-g++"
+    PATH=$1:$PATH
+}
+
+build_qt() { # <dsc> <work folder> <install prefix>
+    local work=$2 prefix=$3
+    posix_compilers "$work/bin"
+    unpack "$1" "$work/qtbase-src"
+    mkdir -p "$work/qt-build" && cd "$work/qt-build"
+    "$work/qtbase-src/configure" -prefix "$prefix" -opensource -confirm-license \
+        -xplatform win32-g++ -device-option CROSS_COMPILE=$triple- -release -shared \
+        -no-gui -no-widgets -no-dbus -no-opengl -no-icu -no-openssl \
+        -qt-zlib -qt-pcre -qt-doubleconversion -nomake examples -nomake tests -no-pch
+    # Only the bootstrap library, moc, rcc, tracegen, QtCore and qtmain; each target brings the ones it needs.
+    make sub-src-qmake_all >/dev/null
+    make -j"$jobs" -C src sub-winmain sub-rcc
+    make -C src sub-rcc-install_subtargets sub-winmain-install_subtargets
+    make install_mkspecs
+    # Qt's CMake package checks that qmake exists, though nothing here runs it.
+    install -m 755 bin/qmake "$prefix/bin/qmake"
+}
+
+# Builds <stage> with <builder> <arguments...> <work> <stage>, unless it is already whole; a stage
+# is built under its final name and marked whole last, so a broken build is never taken for one.
+build_stage() { # <stage> <builder> <arguments...>
+    local stage=$1 builder=$2 work=$1.work
+    shift 2
+    [ -f "$stage/.complete" ] && return 0
+    rm -rf "$stage" "$work"
+    mkdir -p "$work"
+    ( "$builder" "$@" "$work" "$stage" )
+    touch "$stage/.complete"
+    rm -rf "$work"
+}
+
+qt_dsc=$(fetch_source qtbase-opensource-src)
+qt_key=$( { basename "$qt_dsc"; version g++-mingw-w64-x86-64-posix; declare -f posix_compilers build_qt; } | hash16)
+qt=$cache/qtcore-$qt_key
+if [ ! -f "$qt/.complete" ]; then
+    say "building QtCore into $qt (this takes a while)"
+fi
+build_stage "$qt" build_qt "$qt_dsc"
+
+tiff_dsc=$(fetch_source tiff)
+png_dsc=$(fetch_source libpng1.6)
 key=$( {
-    basename "$qt_dsc"; basename "$tiff_dsc"
+    echo "$qt_key"; basename "$tiff_dsc"; basename "$png_dsc"
     version googletest; version g++-mingw-w64-x86-64-posix; version libz-mingw-w64-dev
     sha256sum "$source/scripts/windows-prefix.sh" "$toolchain" | cut -d' ' -f1
-} | sha256sum | cut -c1-16)
+} | hash16)
 prefix=$cache/prefix-$key
+
+build_libraries() { # <work folder> <install prefix>
+    local work=$1 prefix=$2
+    # QtCore's CMake package finds itself relative to its files, so a copy works where it lies.
+    mkdir -p "$prefix"
+    cp -a "$qt/." "$prefix/"
+    rm "$prefix/.complete"
+    local cmake_common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DLUMETRA_WINDOWS_PREFIX="$prefix"
+                        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix")
+    cmake_project() { # <name> <source folder> <cmake arguments...>
+        local name=$1 folder=$2
+        shift 2
+        say "$name"
+        cmake -S "$folder" -B "$work/$name-build" "${cmake_common[@]}" "$@" >/dev/null
+        cmake --build "$work/$name-build" -j"$jobs" >/dev/null
+        cmake --install "$work/$name-build" >/dev/null
+    }
+    unpack "$tiff_dsc" "$work/tiff-src"
+    cmake_project libtiff "$work/tiff-src" -DBUILD_SHARED_LIBS=ON \
+        -Dzlib=ON -Dlibdeflate=OFF -Dpixarlog=ON -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlerc=OFF \
+        -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dcxx=OFF \
+        -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF
+    unpack "$png_dsc" "$work/png-src"
+    cmake_project libpng "$work/png-src" -DPNG_SHARED=ON -DPNG_STATIC=OFF \
+        -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF
+    cmake_project GoogleTest /usr/src/googletest -DBUILD_SHARED_LIBS=OFF
+}
 if [ -f "$prefix/.complete" ]; then
     say "reusing $prefix"
-    echo "$prefix"
-    exit 0
+else
+    say "building $prefix (QtCore, libtiff, libpng, GoogleTest)"
+    build_stage "$prefix" build_libraries
 fi
 
-say "building $prefix (QtCore, libtiff, GoogleTest; this takes a while)"
-rm -rf "$prefix" "$cache/work-$key"
-work=$cache/work-$key
-mkdir -p "$work/bin"
-# Qt's win32-g++ spec calls <triple>-gcc and -g++: make them the posix-thread compilers.
-ln -s "$(command -v $triple-gcc-posix)" "$work/bin/$triple-gcc"
-ln -s "$(command -v $triple-g++-posix)" "$work/bin/$triple-g++"
-export PATH=$work/bin:$PATH
-cd "$work"
-qtsrc=$work/qtbase-src
-tiffsrc=$work/tiff-src
-dpkg-source --no-check -x "$qt_dsc" "$qtsrc" >/dev/null
-dpkg-source --no-check -x "$tiff_dsc" "$tiffsrc" >/dev/null
-
-say "QtCore"
-mkdir -p "$work/qt-build" && cd "$work/qt-build"
-"$qtsrc/configure" -prefix "$prefix" -opensource -confirm-license \
-    -xplatform win32-g++ -device-option CROSS_COMPILE=$triple- -release -shared \
-    -no-gui -no-widgets -no-dbus -no-opengl -no-icu -no-openssl \
-    -qt-zlib -qt-pcre -qt-doubleconversion -nomake examples -nomake tests -no-pch
-# Only the bootstrap library, moc, rcc, tracegen, QtCore and qtmain; each target brings the ones it needs.
-make sub-src-qmake_all >/dev/null
-make -j"$jobs" -C src sub-winmain sub-rcc
-make -C src sub-rcc-install_subtargets sub-winmain-install_subtargets
-make install_mkspecs
-# Qt's CMake package checks that qmake exists, though nothing here runs it.
-install -m 755 bin/qmake "$prefix/bin/qmake"
-cmake_common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DLUMETRA_WINDOWS_PREFIX="$prefix"
-              -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix")
-
-say "libtiff"
-cmake -S "$tiffsrc" -B "$work/tiff-build" "${cmake_common[@]}" -DBUILD_SHARED_LIBS=ON \
-    -Dzlib=ON -Dlibdeflate=OFF -Dpixarlog=ON -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlerc=OFF \
-    -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dcxx=OFF \
-    -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF
-cmake --build "$work/tiff-build" -j"$jobs"
-cmake --install "$work/tiff-build"
-
-say "GoogleTest"
-cmake -S /usr/src/googletest -B "$work/gtest-build" "${cmake_common[@]}" -DBUILD_SHARED_LIBS=OFF
-cmake --build "$work/gtest-build" -j"$jobs"
-cmake --install "$work/gtest-build"
-
-touch "$prefix/.complete"
-cd "$cache"
-rm -rf "$work"
-# Prefixes of earlier keys are no longer reachable.
-find "$cache" -maxdepth 1 -name 'prefix-*' ! -name "prefix-$key" -exec rm -rf {} +
-say "built $prefix"
+# Stages of earlier keys are no longer reachable.
+find "$cache" -maxdepth 1 \( -name 'prefix-*' -o -name 'qtcore-*' -o -name 'work-*' \) \
+     ! -name "prefix-$key" ! -name "qtcore-$qt_key" -exec rm -rf {} +
 echo "$prefix"

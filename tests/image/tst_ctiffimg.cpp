@@ -1,4 +1,5 @@
 #include "ctiffimg.h"
+#include "filesizelimit.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -11,7 +12,6 @@
 #include <QtEndian>
 
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -495,37 +495,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CreateCase{"noSamples", 3, 0, 72, "SamplesPerPixel"},
                       CreateCase{"negativeResolution", 3, 4, -1, "XResolution"}),
     [](const ::testing::TestParamInfo<CreateCase>& info) { return std::string(info.param.name); });
-
-#ifndef _WIN32
-// Lowers the size a file of this process may grow to, with the signal that
-// would end the process ignored, so that writes past it fail with EFBIG.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        if (getrlimit(RLIMIT_FSIZE, &m_previous) != 0)
-            return;
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = bytes;
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (m_active)
-            setrlimit(RLIMIT_FSIZE, &m_previous);
-        if (m_previousHandler != SIG_ERR)
-            std::signal(SIGXFSZ, m_previousHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = SIG_ERR;
-    bool m_active = false;
-};
-#endif
 
 enum class Ending { Close, Discard, Destroy, FolderRemoved, FileSizeLimited };
 

@@ -16,10 +16,27 @@ function(run_step what)
     set(step_output "${output}" PARENT_SCOPE)
 endfunction()
 
+# A cross build's toolchain looks for packages under its roots only, so the prefix
+# becomes one. The hosts find the installed DLLs through Wine's search path; the
+# installed lumetra must need none.
+set(cross "")
+set(host_runner "")
+set(installed_runner "")
+if(TOOLCHAIN_FILE)
+    # Two roots in one list, which a command-line definition would split.
+    file(WRITE ${scratch}/roots.cmake "set(LUMETRA_WINDOWS_PREFIX \"${WINDOWS_PREFIX};${prefix}\" CACHE STRING \"\")\n")
+    set(cross -C ${scratch}/roots.cmake -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE})
+endif()
+if(EMULATOR)
+    string(REPLACE "/" "\\" windows_bin "Z:${prefix}/${INSTALL_BINDIR}")
+    set(host_runner ${CMAKE_COMMAND} -E env "WINEPATH=${windows_bin}" ${EMULATOR})
+    set(installed_runner ${CMAKE_COMMAND} -E env --unset=WINEPATH ${EMULATOR})
+endif()
+
 # build_host(<name> <source folder>): configures and builds a host project against the prefix only.
 function(build_host name source)
     run_step("Configuring ${name}" ${CMAKE_COMMAND} -S ${source} -B ${scratch}/${name} -G ${GENERATOR}
-        -DCMAKE_BUILD_TYPE=${BUILD_TYPE} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+        -DCMAKE_BUILD_TYPE=${BUILD_TYPE} -DCMAKE_CXX_COMPILER=${CXX_COMPILER} ${cross}
         "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}"
         -DCMAKE_PREFIX_PATH=${prefix} -DQt5_DIR=${Qt5_DIR})
     run_step("Building ${name}" ${CMAKE_COMMAND} --build ${scratch}/${name} --config ${BUILD_TYPE})
@@ -52,20 +69,20 @@ target_link_libraries(headers PRIVATE lumetra::lumetradriver)
 build_host(headers-build ${scratch}/headers)
 
 build_host(chart ${EXAMPLES_DIR}/chart)
-run_step("Running the chart example" ${scratch}/chart/chart ${simulator} ${SAMPLE_TARGET} ${scratch}/example.tif)
+run_step("Running the chart example" ${host_runner} ${scratch}/chart/chart${EXE_SUFFIX} ${simulator} ${SAMPLE_TARGET} ${scratch}/example.tif)
 if(NOT step_output MATCHES "chart: [0-9]+ x [0-9]+ pixels, 4 channels")
     message(FATAL_ERROR "The chart example did not read its chart back:\n${step_output}\nKept ${scratch}")
 endif()
 
 build_host(measure ${EXAMPLES_DIR}/measure)
 file(MAKE_DIRECTORY ${scratch}/data)
-run_step("Running the measure example" ${scratch}/measure/measure ${simulator} ${SAMPLE_TARGET} ${scratch}/data)
+run_step("Running the measure example" ${host_runner} ${scratch}/measure/measure${EXE_SUFFIX} ${simulator} ${SAMPLE_TARGET} ${scratch}/data)
 if(NOT step_output MATCHES "page measured" OR NOT EXISTS ${scratch}/data/meas_example_0.tmp)
     message(FATAL_ERROR "The measure example wrote no data file:\n${step_output}\nKept ${scratch}")
 endif()
 
 set(chart ${scratch}/chart.tif)
-execute_process(COMMAND ${prefix}/${INSTALL_BINDIR}/lumetra
+execute_process(COMMAND ${installed_runner} ${prefix}/${INSTALL_BINDIR}/lumetra${EXE_SUFFIX}
         -accellpath ${simulator} -it8 ${SAMPLE_TARGET} -tiffoutput ${chart}
         -patchperrow 8 -patchsizex 6 -patchsizey 6 -papersizex 210 -papersizey 297
         -numcolor 4 -numpatch 40 -prnconntype 3 -prnaddr 127.0.0.1 -prnmodel ILS30EP

@@ -238,7 +238,7 @@ TEST_P(AccelInstrumentLoadFailure, LogsWhatTheLoaderSaysAndKeepsTheReason)
     ASSERT_FALSE(message.isEmpty());
     const auto filled = [&](QString text) {
         return text.replace(QLatin1String("<lib>"), library)
-            .replace(QLatin1String("<work>"), work.path())
+            .replace(QLatin1String("<work>"), QDir::toNativeSeparators(work.path()))
             .replace(QLatin1String("<loader>"), message);
     };
 
@@ -257,8 +257,10 @@ TEST_P(AccelInstrumentLoadFailure, LogsWhatTheLoaderSaysAndKeepsTheReason)
 const QStringList libraryMissing = {"Library Path <lib>", "Accel Dll Does not exists",
                                     "ACCEL: can't Load Library <lib>", "ACCEL: <loader>"};
 const QString notLoaded = QStringLiteral("the ACCEL SDK could not be loaded from <lib>: <loader>");
-const QString libraryAsFolder =
-    "<work>/" + textLibrary() + " is the SDK library itself; give the folder that holds it: <work>/text";
+// Both paths in the system's own spelling.
+const QString libraryAsFolder = QDir::toNativeSeparators("<work>/" + textLibrary()) +
+                                " is the SDK library itself; give the folder that holds it: " +
+                                QDir::toNativeSeparators("<work>/text");
 
 INSTANTIATE_TEST_SUITE_P(
     Table, AccelInstrumentLoadFailure,
@@ -612,14 +614,16 @@ class AccelInstrumentMissingTarget : public ::testing::TestWithParam<MissingTarg
 
 TEST_P(AccelInstrumentMissingTarget, IsNamedInFullAndCallsNoSdk)
 {
+    // The simulator is copied first: under Wine the build's paths carry no drive letter and
+    // stand for the current folder's drive, which the work folder changes.
+    SimFolder sim;
     QTemporaryDir work;
     const CurrentDirectory current(work.path());
     const auto filled = [](QString text) { return text.replace(QLatin1String("<work>"), QDir::currentPath()); };
-    SimFolder sim;
     accelInstrument instrument(sim.path());
     LogCollector log(instrument);
     setSinglePageJob(instrument, filled(GetParam().it8), PageSetup());
-    ASSERT_TRUE(bringUp(instrument));
+    ASSERT_TRUE(bringUp(instrument)) << log.lines().join(QLatin1Char('\n')).toStdString();
     const QStringList before = log.lines();
     EXPECT_FALSE(instrument.GenerateTiff());
     const QString line = filled(GetParam().line);
