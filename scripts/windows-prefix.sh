@@ -79,24 +79,30 @@ build_qt() { # <dsc> <work folder> <install prefix>
 
 # Builds <stage> with <builder> <arguments...> <work> <stage>, unless it is already whole; a stage
 # is built under its final name and marked whole last, so a broken build is never taken for one.
+# The build's output goes to <stage>.log, whose end is shown when the build fails.
 build_stage() { # <stage> <builder> <arguments...>
-    local stage=$1 builder=$2 work=$1.work
+    local stage=$1 builder=$2 work=$1.work log=$1.log status=0
     shift 2
     [ -f "$stage/.complete" ] && return 0
     rm -rf "$stage" "$work"
     mkdir -p "$work"
-    ( "$builder" "$@" "$work" "$stage" )
+    say "building $stage (log: $log)"
+    # In the background, so that the builder stops at its first failing command (set -e).
+    ( "$builder" "$@" "$work" "$stage" ) >"$log" 2>&1 &
+    wait $! || status=$?
+    if [ "$status" -ne 0 ]; then
+        tail -n 40 "$log" >&2
+        say "building $stage failed ($status); the whole output is in $log"
+        exit 1
+    fi
     touch "$stage/.complete"
-    rm -rf "$work"
+    rm -rf "$work" "$log"
 }
 
 qt_dsc=$(fetch_source qtbase-opensource-src)
 qt_key=$( { basename "$qt_dsc"; version g++-mingw-w64-x86-64-posix; declare -f posix_compilers build_qt; } | hash16)
 qt=$cache/qtcore-$qt_key
-if [ ! -f "$qt/.complete" ]; then
-    say "building QtCore into $qt (this takes a while)"
-fi
-build_stage "$qt" build_qt "$qt_dsc"
+build_stage "$qt" build_qt "$qt_dsc" # QtCore: a while
 
 tiff_dsc=$(fetch_source tiff)
 png_dsc=$(fetch_source libpng1.6)
@@ -118,10 +124,10 @@ build_libraries() { # <work folder> <install prefix>
     cmake_project() { # <name> <source folder> <cmake arguments...>
         local name=$1 folder=$2
         shift 2
-        say "$name"
-        cmake -S "$folder" -B "$work/$name-build" "${cmake_common[@]}" "$@" >/dev/null
-        cmake --build "$work/$name-build" -j"$jobs" >/dev/null
-        cmake --install "$work/$name-build" >/dev/null
+        echo "== $name"
+        cmake -S "$folder" -B "$work/$name-build" "${cmake_common[@]}" "$@"
+        cmake --build "$work/$name-build" -j"$jobs"
+        cmake --install "$work/$name-build"
     }
     unpack "$tiff_dsc" "$work/tiff-src"
     cmake_project libtiff "$work/tiff-src" -DBUILD_SHARED_LIBS=ON \
@@ -133,12 +139,8 @@ build_libraries() { # <work folder> <install prefix>
         -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF
     cmake_project GoogleTest /usr/src/googletest -DBUILD_SHARED_LIBS=OFF
 }
-if [ -f "$prefix/.complete" ]; then
-    say "reusing $prefix"
-else
-    say "building $prefix (QtCore, libtiff, libpng, GoogleTest)"
-    build_stage "$prefix" build_libraries
-fi
+build_stage "$prefix" build_libraries
+say "using $prefix"
 
 # Stages of earlier keys are no longer reachable.
 find "$cache" -maxdepth 1 \( -name 'prefix-*' -o -name 'qtcore-*' -o -name 'work-*' \) \
