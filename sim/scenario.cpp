@@ -275,10 +275,10 @@ bool Scenario::parseLine(const std::string& key, const std::string& value, std::
         if (value.empty())
             error = "file name expected";
         traceFile = value;
-    } else if (key == "dump.StartDoc") {
+    } else if (key == "dump.StartDoc" || key == "dump.CreateChart") {
         if (value.empty())
             error = "file name expected";
-        docRecordFile = value;
+        recordFiles[key.substr(5)] = value;
     } else if (key == "page.default") {
         parseSteps(value, m_defaultPage.emplace(), error);
     } else if (key.compare(0, 5, "page.") == 0) {

@@ -81,7 +81,8 @@ struct Scenario
     ChartFault chartFault;
     int statusDelayMs = 0;
     std::string traceFile; // empty = no trace
-    std::string docRecordFile; // where StartDoc's record goes, raw; empty = nowhere
+    // Where the records given to StartDoc and CreateChart go, raw, by operation; none = nowhere.
+    std::map<std::string, std::string> recordFiles;
 
 private:
     bool parseLine(const std::string& key, const std::string& value, std::string& error);

@@ -135,6 +135,14 @@ std::string Simulator::handleText(AccelHandle h)
     return s ? "h=" + number(s->number) : "h=unknown";
 }
 
+void Simulator::keepRecord(const char* operation, const void* record, size_t size) const
+{
+    const auto path = m_recordPaths.find(operation);
+    if (record && path != m_recordPaths.end())
+        std::ofstream(std::filesystem::u8path(path->second), std::ios::binary | std::ios::trunc)
+            .write(static_cast<const char*>(record), std::streamsize(size));
+}
+
 bool Simulator::validText(const char* bytes, int64_t length)
 {
     return bytes && length >= 1 && length <= MaxTextLength;
@@ -199,7 +207,9 @@ uint32_t Simulator::bind(void* module, bool moduleIsOwn, void* table, int64_t ta
         m_scenario = scenario;
         m_callCounts.clear();
         const std::string tracePath = inFolder(folder, m_scenario.traceFile);
-        m_docRecordPath = inFolder(folder, m_scenario.docRecordFile);
+        m_recordPaths.clear();
+        for (const auto& [operation, file] : m_scenario.recordFiles)
+            m_recordPaths[operation] = inFolder(folder, file);
         if (!m_trace.open(tracePath))
             std::fprintf(stderr, "ACCEL simulator: cannot write the trace %s\n", tracePath.c_str());
     }
@@ -440,10 +450,7 @@ uint32_t Simulator::startDoc(AccelHandle h, int32_t doc, const void* record)
                      + number(rec->mModeB) + "," + number(rec->mModeC) + "}";
     }
     Call c = documentCall("StartDoc", h, doc, {recordText});
-    // The bytes as given, for checks that must not read them through this library's own header.
-    if (rec && !m_docRecordPath.empty())
-        std::ofstream(m_docRecordPath, std::ios::binary | std::ios::trunc)
-            .write(static_cast<const char*>(record), sizeof(DocRecord));
+    keepRecord("StartDoc", record, sizeof(DocRecord));
     if (!c.d)
         return c.refused;
     if (!rec)
@@ -791,6 +798,7 @@ uint32_t Simulator::createChart(AccelHandle h, int32_t doc, const void* record, 
                      + ", type=" + number(rec->mChartType) + "}";
     }
     Call c = documentCall("CreateChart", h, doc, {recordText, "a=" + number(a), "b=" + number(b)});
+    keepRecord("CreateChart", record, sizeof(ChartRecord));
     if (!c.d)
         return c.refused;
     if (!rec || !line || !begin || !end || a != 0 || b != 0)

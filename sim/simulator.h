@@ -143,6 +143,9 @@ private:
     // EndDoc and AbortDoc: the document's status thread stops, the document takes state.
     uint32_t stopDocument(const char* operation, AccelHandle h, int32_t doc, DocState state);
     std::string handleText(AccelHandle h);
+    // The bytes of a record as given, for checks that must not read them through this
+    // library's own header; kept where the scenario asks (dump.<operation>).
+    void keepRecord(const char* operation, const void* record, size_t size) const;
     static std::string textArgument(const char* name, const char* bytes, int64_t length);
     static bool validText(const char* bytes, int64_t length);
     static bool running(DocState state) { return state == DocState::Started || state == DocState::Printing; }
@@ -156,7 +159,7 @@ private:
     std::mutex m_mutex;
     Scenario m_scenario;
     CallTrace m_trace;
-    std::string m_docRecordPath; // empty: StartDoc's records are not kept
+    std::map<std::string, std::string> m_recordPaths; // by operation; none: its records are not kept
     std::map<std::string, int64_t> m_callCounts;
     bool m_libraryInitialized = false;
     int m_sessionCount = 0;

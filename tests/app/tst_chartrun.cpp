@@ -1,6 +1,6 @@
 // Whole chart runs of the lumetra executable against the printer simulator.
 #include "ctiffimg.h"
-#include "docrecordbytes.h"
+#include "recordbytes.h"
 #include "processoutput.h"
 #include "sharedtargets.h"
 #include "simfolder.h"
@@ -150,8 +150,45 @@ TEST_F(ChartRun, PaperSizeAndDocumentModeReachThePrintersRecord)
     // Document mode 2: no data files, pages end with the printer's end of page.
     const QByteArray expected = expectedDocRecord({1, 33000, 48200, 1, 0, 0});
     const QByteArray given = sim.startDocRecord();
-    EXPECT_EQ(given, expected) << docRecordDifferences(given, expected).toStdString();
+    EXPECT_EQ(given, expected) << recordDifferences(given, expected).toStdString();
 }
+
+struct ChartRecordCase
+{
+    const char* name;
+    int32_t channels;
+    const char* firmware;
+    int32_t chartType;
+};
+
+class ChartRunChartRecord : public ChartRun, public ::testing::WithParamInterface<ChartRecordCase>
+{
+};
+
+// Checked at the printer's byte offsets, as the simulator reads the record through the driver's own header.
+TEST_P(ChartRunChartRecord, HoldsEveryFieldAtItsByteOffset)
+{
+    const ChartRecordCase& c = GetParam();
+    useFiles();
+    values["-numcolor"] = QString::number(c.channels);
+    SimFolder sim(QStringLiteral("version = ") + QLatin1String(c.firmware));
+    ASSERT_EQ(run(options(sim.path())), 0) << log().join('\n').toStdString();
+    const QByteArray given = sim.createChartRecord();
+    const uint64_t colourTable = chartRecordColourTable(given);
+    EXPECT_NE(colourTable, 0u) << "no colour table";
+    // 10 patches padded to 3 rows of 4, each 10 x 8 mm at 180 dpi: a chart of 40 + 45.4 by 24 + 56 mm.
+    const QByteArray expected =
+        expectedChartRecord({c.channels, 12, 180, 180, 1000, 800, 4, 8500, 8000, colourTable, c.chartType});
+    EXPECT_EQ(given, expected) << recordDifferences(given, expected).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChannelCodes, ChartRunChartRecord,
+    ::testing::Values(ChartRecordCase{"threeChannelsOnWhite", 3, "ILS30EP 1.0", 2},
+                      ChartRecordCase{"fourChannels", 4, "ILS30EP 1.0", 2},
+                      ChartRecordCase{"sixChannels", 6, "ILS30EP 1.0", 2},
+                      ChartRecordCase{"chartTypeOfTheIls20ep", 4, "ILS20EP 1.0", 1}),
+    [](const ::testing::TestParamInfo<ChartRecordCase>& info) { return std::string(info.param.name); });
 
 struct AcceptedCase
 {

@@ -1,7 +1,7 @@
 #include "accelinstrument.h"
 #include "accelmeasparams_st.h"
 #include "csdklibrary.h"
-#include "docrecordbytes.h"
+#include "recordbytes.h"
 #include "driversetup.h"
 #include "simfolder.h"
 
@@ -466,7 +466,7 @@ TEST_P(AccelInstrumentDocRecord, HoldsEveryFieldAtItsByteOffset)
     const DocModeCase& c = GetParam();
     const QByteArray expected = expectedDocRecord({1, 32000, 45000, c.a, c.b, c.c});
     const QByteArray given = sim.startDocRecord();
-    EXPECT_EQ(given, expected) << docRecordDifferences(given, expected).toStdString();
+    EXPECT_EQ(given, expected) << recordDifferences(given, expected).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, AccelInstrumentDocRecord,

@@ -310,6 +310,8 @@ const BindCase bindCases[] = {
     {{"StatusCodeNotANumber"}, "page.default = ready\n", 352, true, SimBadScenario},
     {{"NumberBeyond32Bits"}, "connection = 0x100000000\n", 352, true, SimBadScenario},
     {{"RecordDumpWithoutAFile"}, "dump.StartDoc =\n", 352, true, SimBadScenario},
+    {{"ChartRecordDumpWithoutAFile"}, "dump.CreateChart =\n", 352, true, SimBadScenario},
+    {{"DumpOfARecordlessOperation"}, "dump.Open = open.bin\n", 352, true, SimBadScenario},
 };
 
 INSTANTIATE_TEST_SUITE_P(Session, SimBind, ::testing::ValuesIn(bindCases),

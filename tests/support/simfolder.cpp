@@ -13,7 +13,7 @@ SimFolder::SimFolder(const QString& scenario)
     QFile file(m_dir.filePath(QStringLiteral("accelsim.txt")));
     if (!file.open(QIODevice::WriteOnly))
         return;
-    file.write("trace = trace.txt\ndump.StartDoc = startdoc.bin\n");
+    file.write("trace = trace.txt\ndump.StartDoc = startdoc.bin\ndump.CreateChart = createchart.bin\n");
     file.write(scenario.toUtf8());
     file.write("\n");
     m_valid = true;
@@ -56,7 +56,17 @@ QString SimFolder::call(const QString& operation) const
 
 QByteArray SimFolder::startDocRecord() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("startdoc.bin")));
+    return fileBytes(QStringLiteral("startdoc.bin"));
+}
+
+QByteArray SimFolder::createChartRecord() const
+{
+    return fileBytes(QStringLiteral("createchart.bin"));
+}
+
+QByteArray SimFolder::fileBytes(const QString& name) const
+{
+    QFile file(m_dir.filePath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 
 // A private copy of the printer simulator in a temporary folder, beside a
-// scenario file that always asks for a call trace and the record of StartDoc.
+// scenario file that always asks for a call trace and the records of StartDoc
+// and CreateChart.
 class SimFolder
 {
 public:
@@ -28,8 +29,12 @@ public:
     QString call(const QString& operation) const;
     // The bytes of the record the last StartDoc was given; empty when there was none.
     QByteArray startDocRecord() const;
+    // The bytes of the record the last CreateChart was given; empty when there was none.
+    QByteArray createChartRecord() const;
 
 private:
+    QByteArray fileBytes(const QString& name) const;
+
     QTemporaryDir m_dir;
     bool m_valid = false;
 };

@@ -1,4 +1,4 @@
-#include "docrecordbytes.h"
+#include "recordbytes.h"
 
 #include <QtEndian>
 
@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int DocRecordSize = 2672;
+constexpr int ChartRecordSize = 672;
+constexpr int ChartColourTableOffset = 136;
 
 void put32(QByteArray& record, int offset, int32_t value)
 {
@@ -54,7 +56,41 @@ QByteArray expectedDocRecord(const DocRecordValues& v)
     return r;
 }
 
-QString docRecordDifferences(const QByteArray& actual, const QByteArray& expected)
+QByteArray expectedChartRecord(const ChartRecordValues& v)
+{
+    QByteArray r(ChartRecordSize, '\0');
+    put32(r, 0, 1);
+    put32(r, 4, 1);
+    const int32_t code = v.channels < 4 ? 2 : v.channels == 4 ? 3 : 255;
+    put32(r, 8, code);
+    put32(r, 12, v.patchCount);
+    put32(r, 16, v.resolutionX);
+    put32(r, 20, v.resolutionY);
+    put32(r, 24, v.patchWidth);
+    put32(r, 28, v.patchHeight);
+    if (code == 2)
+        r.replace(32, 3, QByteArray(3, '\xff'));
+    put32(r, 64, v.patchesPerRow);
+    for (int offset = 68; offset <= 96; offset += 4)
+        put32(r, offset, 300);
+    put32(r, 100, v.chartWidth);
+    put32(r, 104, v.chartHeight);
+    put32(r, 116, 4000);
+    put32(r, 132, 64);
+    put64(r, ChartColourTableOffset, int64_t(v.colourTable));
+    put32(r, 144, v.channels);
+    put32(r, 148, v.chartType);
+    return r;
+}
+
+uint64_t chartRecordColourTable(const QByteArray& record)
+{
+    return record.size() == ChartRecordSize
+        ? qFromLittleEndian<quint64>(record.constData() + ChartColourTableOffset)
+        : 0;
+}
+
+QString recordDifferences(const QByteArray& actual, const QByteArray& expected)
 {
     if (actual.size() != expected.size())
         return QStringLiteral("%1 bytes instead of %2").arg(actual.size()).arg(expected.size());
