@@ -1,12 +1,14 @@
 #include "chartmaker.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
 
+// The copy keeps the file's name: Windows starts only a file with its extension.
 ChartMaker::ChartMaker()
-    : m_executable(m_dir.filePath(QStringLiteral("lumetra")))
+    : m_executable(m_dir.filePath(QFileInfo(QStringLiteral(LUMETRA_EXECUTABLE)).fileName()))
 {
     m_valid = m_dir.isValid() && m_sim.isValid() && QFile::copy(QStringLiteral(LUMETRA_EXECUTABLE), m_executable);
 }
